@@ -1,0 +1,45 @@
+// The fixed vocabulary of the system: the ten markets and the thirty-three
+// industry categories, keyed by the number of their settings check box.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "text/text.h"
+
+namespace quillivar {
+
+// Says whether settings check box N (1-10, 12-44) is checked, at the moment
+// it is asked: the settings dialog's live check boxes stand behind it.
+class Selection {
+ public:
+  virtual ~Selection() = default;
+  virtual bool IsChecked(int checkBox) const = 0;
+};
+
+struct MarketEntry {
+  int checkBox;
+  Text caption;             // as the settings dialog shows it ("東証１部")
+  std::vector<Text> labels;  // as the quote site writes it ("東証1部")
+};
+
+struct IndustryEntry {
+  int position;  // visiting order, 1-33
+  Text code;     // four ASCII digits, always text ("0050")
+  Text name;     // row field and check box caption
+  int checkBox;
+};
+
+const std::array<MarketEntry, 10>& MarketCatalogue();
+const std::array<IndustryEntry, 33>& IndustryCatalogue();
+
+// The check boxes in the order of the settings file: 1-10, then 12-44.
+const std::array<int, 43>& SettingsOrder();
+
+// Empty when no industry has this code.
+const Text& IndustryNameOfCode(std::string_view code);
+bool IsIndustryCodeSelected(const Selection& selection, std::string_view code);
+bool IsMarketLabelSelected(const Selection& selection, std::string_view label);
+bool IsIndustryNameSelected(const Selection& selection, std::string_view name);
+
+}  // namespace quillivar

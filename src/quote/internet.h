@@ -1,0 +1,35 @@
+// The HTTP client that the page fetch relies on: a session per page, a
+// synchronous GET per session, the body read in small chunks. Closing a
+// handle is destroying it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace quillivar {
+
+class InternetRequest {
+ public:
+  virtual ~InternetRequest() = default;
+  // Up to `capacity` bytes of the body; 0 when the body is done or the read
+  // failed.
+  virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
+};
+
+class InternetSession {
+ public:
+  virtual ~InternetSession() = default;
+  // Sends the GET and returns once the response has begun; null when the URL
+  // cannot be opened. The HTTP status is not examined.
+  virtual std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) = 0;
+};
+
+class Internet {
+ public:
+  virtual ~Internet() = default;
+  // Null when no session can be had. `agent` is the request's user agent.
+  virtual std::unique_ptr<InternetSession> Open(const std::string& agent) = 0;
+};
+
+}  // namespace quillivar

@@ -1,0 +1,139 @@
+#include "text/code_page.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cerrno>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+
+namespace quillivar {
+namespace {
+
+class Iconv {
+ public:
+  Iconv(const char* to, const char* from) : handle_(iconv_open(to, from)) {
+    if (handle_ == reinterpret_cast<iconv_t>(-1)) {
+      throw std::runtime_error(std::string("iconv cannot convert from ") +
+                               from + " to " + to);
+    }
+  }
+  ~Iconv() { iconv_close(handle_); }
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
+
+  // Converts as much as it can; returns false on the first unconvertible or
+  // incomplete input, leaving `in` at it.
+  bool Convert(const char*& in, std::size_t& inLeft, std::string& out) {
+    char buffer[256];
+    while (inLeft > 0) {
+      char* outPtr = buffer;
+      std::size_t outLeft = sizeof buffer;
+      char* inPtr = const_cast<char*>(in);
+      const std::size_t rc = iconv(handle_, &inPtr, &inLeft, &outPtr, &outLeft);
+      const int error = errno;
+      in = inPtr;
+      out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+      if (rc == static_cast<std::size_t>(-1) && error != E2BIG) {
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // reset state
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  iconv_t handle_;
+};
+
+// The code page 932 bytes of every 16-bit unit, built once through iconv so
+// that a page converts by table look-up.
+struct UnitTable {
+  std::array<std::uint8_t, 65536> length{};
+  std::array<std::array<char, 2>, 65536> bytes{};
+};
+
+const UnitTable& Table() {
+  static const std::unique_ptr<UnitTable> table = [] {
+    auto built = std::make_unique<UnitTable>();
+    Iconv toSjis("CP932", "UTF-16LE");
+    for (std::uint32_t unit = 0; unit < 65536; ++unit) {
+      std::string out;
+      bool ok = false;
+      if (unit < 0xD800 || unit > 0xDFFF) {
+        const char in[2] = {static_cast<char>(unit & 0xFF),
+                            static_cast<char>(unit >> 8)};
+        const char* inPtr = in;
+        std::size_t inLeft = 2;
+        ok = toSjis.Convert(inPtr, inLeft, out) && !out.empty() &&
+             out.size() <= 2;
+      }
+      if (!ok) out = "?";
+      built->length[unit] = static_cast<std::uint8_t>(out.size());
+      built->bytes[unit] = {out[0], out.size() > 1 ? out[1] : '\0'};
+    }
+    return built;
+  }();
+  return *table;
+}
+
+std::string ConvertWithReplacement(const char* to, const char* from,
+                                   std::string_view input,
+                                   std::string_view replacement) {
+  Iconv converter(to, from);
+  std::string out;
+  const char* in = input.data();
+  std::size_t left = input.size();
+  while (!converter.Convert(in, left, out)) {
+    out.append(replacement);
+    ++in;
+    --left;
+  }
+  return out;
+}
+
+}  // namespace
+
+Text UnitsToCp932(std::u16string_view units) {
+  const UnitTable& table = Table();
+  Text out;
+  out.reserve(units.size() * 2);
+  for (const char16_t unit : units) {
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+      continue;
+    }
+    out.append(table.bytes[unit].data(), table.length[unit]);
+  }
+  return out;
+}
+
+std::u16string Cp932ToUnits(std::string_view text) {
+  const std::string utf16 =
+      ConvertWithReplacement("UTF-16LE", "CP932", text, std::string("?\0", 2));
+  std::u16string units(utf16.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(
+        static_cast<unsigned char>(utf16[2 * i]) |
+        (static_cast<unsigned char>(utf16[2 * i + 1]) << 8));
+  }
+  return units;
+}
+
+Text Sjis(std::string_view utf8) {
+  Iconv converter("CP932", "UTF-8");
+  Text out;
+  const char* in = utf8.data();
+  std::size_t left = utf8.size();
+  if (!converter.Convert(in, left, out)) {
+    throw std::logic_error("literal outside code page 932: " + std::string(utf8));
+  }
+  return out;
+}
+
+std::string Cp932ToUtf8(std::string_view text) {
+  return ConvertWithReplacement("UTF-8", "CP932", text, "?");
+}
+
+}  // namespace quillivar

@@ -1,0 +1,28 @@
+// Code page 932 to and from 16-bit units, through glibc's iconv ("CP932").
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/text.h"
+
+namespace quillivar {
+
+// Each unit becomes its code page 932 bytes; a unit the code page cannot
+// represent (a lone surrogate included) becomes "?". A zero unit becomes a
+// zero byte; callers stop before it.
+Text UnitsToCp932(std::u16string_view units);
+
+// For display: the units of a Shift-JIS text. A byte sequence that is not
+// code page 932 becomes "?" for each byte that cannot start a character.
+std::u16string Cp932ToUnits(std::string_view text);
+
+// A literal of the UTF-8 sources as the system's Shift-JIS bytes. Every
+// character must be in the code page 932 repertoire; a literal that is not is
+// a programming error and throws std::logic_error.
+Text Sjis(std::string_view utf8);
+
+// The reverse, for tests and diagnostics: Shift-JIS bytes as UTF-8.
+std::string Cp932ToUtf8(std::string_view text);
+
+}  // namespace quillivar

@@ -1,0 +1,80 @@
+// Text files of the system: Shift-JIS, one record per line, CR LF line ends,
+// every operation checked at once. Paths are the file system's own bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/error.h"
+
+namespace quillivar {
+
+// An input/output failure, with the message the user sees for it.
+class IoError : public Error {
+ public:
+  IoError(Text message, int code) : Error(std::move(message)), code_(code) {}
+  int Code() const noexcept { return code_; }
+
+ private:
+  int code_;
+};
+
+// The message for a failed operation on `path` with the given errno:
+// "ファイルが見つかりません", "ファイル名の指定が間違っています",
+// "オープンしたファイルが多すぎます", "ファイルへのアクセスが拒否されました"
+// or "I/O エラー (n)".
+Text IoErrorMessage(int code, const std::string& path);
+[[noreturn]] void ThrowIoError(int code, const std::string& path);
+
+// True only for an existing regular file; a directory counts as no file.
+bool RegularFileExists(const std::string& path);
+
+// Reads lines that end at LF or CR LF; once the end is reached every further
+// line is empty. A CR not followed by LF, and 0x1A, are ordinary bytes.
+class TextFileReader {
+ public:
+  explicit TextFileReader(const std::string& path);  // throws IoError
+  ~TextFileReader();
+  TextFileReader(const TextFileReader&) = delete;
+  TextFileReader& operator=(const TextFileReader&) = delete;
+
+  Text ReadLine();  // throws IoError
+
+ private:
+  bool Refill();
+
+  std::string path_;
+  int fd_ = -1;
+  std::string buffer_;
+  std::size_t position_ = 0;
+  bool atEnd_ = false;
+};
+
+// Replaces a file as a whole: the lines go to a temporary file beside it,
+// which is renamed over the target only after a complete, flushed write. Until
+// Commit succeeds the target stays byte for byte as it was; a writer that is
+// destroyed without a successful Commit removes its temporary file.
+class ReplacingTextFileWriter {
+ public:
+  // Throws IoError when the target or its folder cannot be written; a target
+  // without any write permission bit counts as read-only, for root too.
+  explicit ReplacingTextFileWriter(std::string path);
+  ~ReplacingTextFileWriter();
+  ReplacingTextFileWriter(const ReplacingTextFileWriter&) = delete;
+  ReplacingTextFileWriter& operator=(const ReplacingTextFileWriter&) = delete;
+
+  void WriteLine(std::string_view line);  // the line, then CR LF
+  void Commit();
+
+ private:
+  void Flush();
+  void Abandon() noexcept;
+
+  std::string path_;
+  std::string tempPath_;
+  int fd_ = -1;
+  std::string pending_;
+  bool committed_ = false;
+};
+
+}  // namespace quillivar
