@@ -1,1 +1,24 @@
-// Being written.
+#include "run/stock_list_file.h"
+
+namespace quillivar {
+
+bool ReplacingStockListFile::Open(const std::string& path) {
+  writer_.reset();
+  try {
+    writer_ = std::make_unique<ReplacingTextFileWriter>(path);
+  } catch (const IoError&) {
+    return false;
+  }
+  return true;
+}
+
+void ReplacingStockListFile::WriteLine(std::string_view row) {
+  writer_->WriteLine(row);
+}
+
+void ReplacingStockListFile::Close() {
+  auto writer = std::move(writer_);  // abandoned if the commit fails
+  writer->Commit();
+}
+
+}  // namespace quillivar

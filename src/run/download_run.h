@@ -1,0 +1,59 @@
+// The download run behind "ダウンロード開始": every selected industry fetched,
+// all rows kept in code order, the selected ones written to brand_code.csv.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "run/main_window_fields.h"
+#include "run/stock_list_file.h"
+#include "ui/ui_services.h"
+
+namespace quillivar {
+
+// The rows text of one industry; no value when it stopped on an abort.
+using IndustryFetcher = std::function<std::optional<Text>(const Text& code)>;
+
+class DownloadRun {
+ public:
+  DownloadRun(UiServices& ui, MainWindowFields& fields, IndustryFetcher fetch,
+              StockListFile& file);
+
+  // The whole run, from the confirmation to the final message. An error that
+  // leaves it is shown in the error box and the buttons come back, so the
+  // user can try again.
+  void Button1Click();
+
+  // Exposed for the benchmark of the worst case; the run itself calls it.
+  void InsertStockRow(const Text& line);
+  std::size_t Count() const { return count_; }
+  void ClearStockRows();
+
+ private:
+  struct Aborted {};
+
+  void Run();
+  void CollectIndustry(const Text& code);
+  void TakeRows(std::string_view rowsText);
+  void WriteOut();
+  void AbortPoint();
+  void EnableButtonsAndStopTimer();
+  std::int32_t KeyOfSlot(std::size_t slot);
+  void MakeRoomForOneMore();
+
+  UiServices& ui_;
+  MainWindowFields& fields_;
+  IndustryFetcher fetch_;
+  StockListFile& file_;
+  UiSelection selection_;
+  std::size_t count_ = 0;
+  // Keys are read once, when first compared; a key that is not a number
+  // raises its error at that moment, as reading it every time would.
+  std::vector<std::optional<std::int32_t>> keys_;
+};
+
+}  // namespace quillivar

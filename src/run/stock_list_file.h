@@ -1,0 +1,37 @@
+// brand_code.csv: the selected stock rows, one per line, CR LF, no header.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "text/text_file.h"
+
+namespace quillivar {
+
+// The three operations the download run performs on the stock list file.
+class StockListFile {
+ public:
+  virtual ~StockListFile() = default;
+  // False when the file cannot be created or emptied; nothing is changed then.
+  virtual bool Open(const std::string& path) = 0;
+  virtual void WriteLine(std::string_view row) = 0;  // throws IoError
+  virtual void Close() = 0;                          // throws IoError
+  // After a failure: drops whatever was written; the target stays as it was.
+  virtual void Discard() noexcept = 0;
+};
+
+// Writes beside the target and replaces it only once every row is on disk, so
+// a failure part-way leaves the previous list byte for byte.
+class ReplacingStockListFile : public StockListFile {
+ public:
+  bool Open(const std::string& path) override;
+  void WriteLine(std::string_view row) override;
+  void Close() override;
+  void Discard() noexcept override { writer_.reset(); }
+
+ private:
+  std::unique_ptr<ReplacingTextFileWriter> writer_;
+};
+
+}  // namespace quillivar
