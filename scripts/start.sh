@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, starts the sample quote site on
+# 127.0.0.1:8931 and then Quillivar; the site stops when Quillivar ends.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo "Quillivar needs a graphical display, and none is set (DISPLAY / WAYLAND_DISPLAY)." >&2
+  exit 1
+fi
+
+bash scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j "$(nproc)" --target Quillivar quillivar-sample-site
+
+site=$(find build -type f -name quillivar-sample-site -perm -u+x | head -n 1)
+"$site" --port 8931 &
+site_pid=$!
+trap 'kill "$site_pid" 2>/dev/null || true; wait "$site_pid" 2>/dev/null || true' EXIT
+
+build/bin/Quillivar

@@ -1,0 +1,73 @@
+// Unit1: the main window TForm1, with its start, settings and abort buttons,
+// status line and status timer.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "quote/internet.h"
+#include "run/main_window_fields.h"
+#include "run/stock_list_file.h"
+#include "ui/qt_ui_services.h"
+
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+namespace quillivar {
+
+class TForm2;
+
+class TForm1 : public QWidget, public MainWindowFields {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    std::string quoteHost;
+    int timerIntervalMs = 2000;
+  };
+
+  // Builds the controls, then runs FormCreate. The settings dialog is created
+  // by the caller, after this window, and handed in with AttachSettingsDialog.
+  TForm1(Internet& internet, Options options);
+  ~TForm1() override;
+
+  void AttachSettingsDialog(TForm2* dialog);
+
+  QPushButton* Button1 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QTimer* Timer1 = nullptr;
+  ReplacingStockListFile StockListFile;
+
+  bool IsRunning() const { return running_; }
+  UiServices& Services();
+
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Timer1Timer();
+  void FormCreate();
+  void FormActivate();
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls(int timerIntervalMs);
+  template <typename Handler>
+  void AtEdge(Handler handler);
+
+  Internet& internet_;
+  Options options_;
+  std::unique_ptr<QtUiServices> services_;
+  bool activated_ = false;
+  bool running_ = false;
+  bool closeRequested_ = false;
+};
+
+}  // namespace quillivar

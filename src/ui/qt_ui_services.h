@@ -1,0 +1,57 @@
+// The user-interface services on Qt: the main window's controls, the settings
+// dialog's check boxes, the modal boxes and the event pump.
+#pragma once
+
+#include <array>
+
+#include "ui/qt_event_pump.h"
+#include "ui/ui_services.h"
+
+class QCheckBox;
+class QDialog;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+namespace quillivar {
+
+struct MainWindowControls {
+  QPushButton* button1 = nullptr;
+  QPushButton* button2 = nullptr;
+  QPushButton* button3 = nullptr;
+  QStatusBar* statusBar = nullptr;
+  QTimer* timer1 = nullptr;
+};
+
+class QtUiServices : public UiServices {
+ public:
+  explicit QtUiServices(MainWindowControls controls);
+  // The settings dialog is created after the main window; until it is
+  // attached, the check boxes cannot be read.
+  void AttachSettingsDialog(QDialog* settingsDialog);
+
+  void PumpEvents() override { pump_.Pump(); }
+  bool AskConfirmation(const Text& question) override;
+  void ShowInformation(const Text& message) override;
+  void ShowErrorBox(const Text& message) override;
+  void SetStatusText(const Text& text) override;
+  void ShowSettingsDialog() override;
+  Text ExecutableDirectory() override;
+  void SetTimer1(bool on) override;
+  void SetButtonEnabled(MainButton button, bool enabled) override;
+  bool IsCheckBoxChecked(int checkBox) override;
+  void SetCheckBoxChecked(int checkBox, bool checked) override;
+
+ private:
+  QCheckBox* CheckBox(int checkBox) const;
+
+  MainWindowControls controls_;
+  QDialog* settingsDialog_ = nullptr;
+  std::array<QCheckBox*, 45> checkBoxes_{};  // index = check box number
+  QtEventPump pump_;
+};
+
+// The native path of the running executable's folder, ending with "/".
+Text RunningExecutableDirectory();
+
+}  // namespace quillivar
