@@ -1,1 +1,171 @@
-// Being written.
+#include "quote/page_parser.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "catalogue/catalogue.h"
+
+namespace quillivar {
+namespace {
+
+// Every marker begins with '<' (0x3C), which is never the second byte of a
+// double-byte character, so a plain byte search finds what a Shift-JIS aware
+// search would.
+constexpr std::string_view kCodeMarker =
+    "<tdclass=\"centeryjM\"><ahref=\"/stocks/detail/?code=";
+constexpr std::string_view kMarketMarker = "<tdclass=\"centeryjSt\">";
+constexpr std::string_view kMarketCellEnd = "</td>";
+constexpr std::string_view kNameMarker =
+    "<td><strongclass=\"yjMt\"><ahref=\"/stocks/detail/?code=";
+constexpr std::string_view kNameLinkEnd = "</a>";
+constexpr std::string_view kNextLinkStart = "<ahref=\"/stocks/qi/?ids=";
+constexpr std::string_view kNextLinkPageKey = "&p=";
+constexpr std::string_view kNextLinkEnd = "\">";
+constexpr std::string_view kEmptyMarket = "&nbsp;";
+
+constexpr std::size_t kCodeLength = 4;
+// The name link's four-byte code and the two bytes that close its tag.
+constexpr std::size_t kNameOffset = kNameMarker.size() + kCodeLength + 2;
+
+static_assert(kCodeMarker.size() == 50);
+static_assert(kMarketMarker.size() == 22);
+static_assert(kNameOffset == 59);
+
+constexpr std::array<bool, 256> MakeRemovedBytes() {
+  std::array<bool, 256> removed{};
+  removed['\r'] = removed['\n'] = removed['\t'] = removed[' '] = true;
+  return removed;
+}
+constexpr std::array<bool, 256> kRemovedBytes = MakeRemovedBytes();
+
+// Writes the kept bytes of `chunk` to `out`; returns the end of what it wrote.
+char* CopyKeptBytes(std::string_view chunk, char* out) {
+  for (const char byte : chunk) {
+    *out = byte;
+    out += kRemovedBytes[static_cast<unsigned char>(byte)] ? 0 : 1;
+  }
+  return out;
+}
+
+// The first occurrence of one marker at or after an offset that only moves
+// forward. An earlier answer that still lies ahead (or "none at all") stays
+// true, so a marker missing from a page is not searched for again per row.
+class ForwardSearch {
+ public:
+  ForwardSearch(std::string_view page, std::string_view marker)
+      : page_(page), marker_(marker) {}
+
+  std::size_t From(std::size_t offset) {
+    const bool answerHolds =
+        searched_ && offset >= searchedFrom_ &&
+        (found_ == std::string_view::npos || found_ >= offset);
+    if (!answerHolds) {
+      searched_ = true;
+      searchedFrom_ = offset;
+      found_ = page_.find(marker_, offset);
+    }
+    return found_;
+  }
+
+ private:
+  std::string_view page_;
+  std::string_view marker_;
+  bool searched_ = false;
+  std::size_t searchedFrom_ = 0;
+  std::size_t found_ = std::string_view::npos;
+};
+
+// The decimal form of pageNumber + 1, also for the largest page number.
+std::string NextPageNumberText(long long pageNumber) {
+  if (pageNumber >= 0) {
+    return std::to_string(static_cast<unsigned long long>(pageNumber) + 1);
+  }
+  return std::to_string(pageNumber + 1);
+}
+
+void AppendRow(const RowFields& fields, Text& rowsText) {
+  rowsText.append(fields.code).append(",");
+  rowsText.append(fields.market).append(",");
+  rowsText.append(fields.name).append(",");
+  rowsText.append(fields.industry).append("\r\n");
+}
+
+}  // namespace
+
+Text NormalisePageText(std::string_view text) {
+  Text normalised;
+  AppendNormalised(normalised, text);
+  return normalised;
+}
+
+void AppendNormalised(Text& pageText, std::string_view chunk) {
+  const std::size_t oldSize = pageText.size();
+  pageText.resize(oldSize + chunk.size());
+  char* const begin = pageText.data();
+  char* const end = CopyKeptBytes(chunk, begin + oldSize);
+  pageText.resize(static_cast<std::size_t>(end - begin));
+}
+
+bool HasNextPageLink(std::string_view pageText, std::string_view industryCode,
+                     long long pageNumber) {
+  std::string link(kNextLinkStart);
+  link.append(industryCode)
+      .append(kNextLinkPageKey)
+      .append(NextPageNumberText(pageNumber))
+      .append(kNextLinkEnd);
+  return pageText.find(link) != std::string_view::npos;
+}
+
+ScanOutcome ScanPageRows(std::string_view pageText,
+                         std::string_view industryCode, RowFields& fields,
+                         Text& rowsText, UiServices& ui,
+                         const bool& abortRequested) {
+  ForwardSearch codeMarker(pageText, kCodeMarker);
+  ForwardSearch marketMarker(pageText, kMarketMarker);
+  ForwardSearch marketCellEnd(pageText, kMarketCellEnd);
+  ForwardSearch nameMarker(pageText, kNameMarker);
+  ForwardSearch nameLinkEnd(pageText, kNameLinkEnd);
+  // The start of the current text: the rest of the page not yet consumed.
+  std::size_t current = 0;
+
+  while (true) {
+    ui.PumpEvents();
+    if (abortRequested) return ScanOutcome::Aborted;
+
+    const std::size_t code = codeMarker.From(current);
+    if (code == std::string_view::npos) return ScanOutcome::Finished;
+    current = code + kCodeMarker.size();
+    fields.code = Text(pageText.substr(current, kCodeLength));
+
+    // Searched over the rest of the page: a row without a market cell takes
+    // the next one. The current text is not cut at the cell's end.
+    const std::size_t market = marketMarker.From(current);
+    if (market != std::string_view::npos) {
+      current = market + kMarketMarker.size();
+      const std::size_t cellEnd = marketCellEnd.From(current);
+      fields.market = cellEnd == std::string_view::npos
+                          ? Text()
+                          : Text(pageText.substr(current, cellEnd - current));
+    }
+
+    bool nameLinkClosed = false;
+    const std::size_t name = nameMarker.From(current);
+    if (name != std::string_view::npos) {
+      current = std::min(name + kNameOffset, pageText.size());
+      const std::size_t linkEnd = nameLinkEnd.From(current);
+      nameLinkClosed = linkEnd != std::string_view::npos;
+      fields.name = nameLinkClosed
+                        ? Text(pageText.substr(current, linkEnd - current))
+                        : Text();
+    }
+
+    fields.industry = IndustryNameOfCode(industryCode);
+    if (fields.market != kEmptyMarket) AppendRow(fields, rowsText);
+    if (!nameLinkClosed) return ScanOutcome::Finished;
+  }
+}
+
+Text FinishRowsText(const Text& rowsText) { return Trim(rowsText); }
+
+}  // namespace quillivar

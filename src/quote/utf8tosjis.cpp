@@ -1,1 +1,97 @@
-// Being written.
+#include "quote/utf8tosjis.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "text/code_page.h"
+#include "text/error.h"
+
+namespace quillivar {
+namespace {
+
+// A lead byte reads at most three bytes after itself; these zero bytes stand
+// in for them when a character is cut off at the end of the text.
+constexpr std::size_t kGuardBytes = 4;
+
+const Text& UnknownCodeMessage() {
+  static const Text kMessage = "UTF-8 Unknown code.";
+  return kMessage;
+}
+
+// True when all eight bytes are 0x01-0x7F: no high bit and no zero byte.
+bool IsPlainAsciiWord(std::uint64_t word) {
+  constexpr std::uint64_t kLow = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  const bool hasHighBit = (word & kHigh) != 0;
+  const bool hasZeroByte = ((word - kLow) & ~word & kHigh) != 0;
+  return !hasHighBit && !hasZeroByte;
+}
+
+// Decodes the working copy (`length` text bytes followed by the guard) into
+// `units` and returns how many units come before the first zero unit.
+std::size_t DecodeUnits(const unsigned char* in, std::size_t length,
+                        char16_t* units) {
+  std::size_t pos = 0;
+  std::size_t written = 0;
+  std::size_t firstZero = std::u16string::npos;
+  auto put = [&](unsigned value) {
+    const char16_t unit = static_cast<char16_t>(value);
+    if (unit == 0 && firstZero == std::u16string::npos) firstZero = written;
+    units[written++] = unit;
+  };
+  while (true) {
+    // Pages are mostly markup: take eight ASCII bytes at a time while we can.
+    while (pos + 8 <= length) {
+      std::uint64_t word;
+      std::memcpy(&word, in + pos, sizeof word);
+      if (!IsPlainAsciiWord(word)) break;
+      for (std::size_t i = 0; i < 8; ++i) units[written + i] = in[pos + i];
+      written += 8;
+      pos += 8;
+    }
+    const unsigned b0 = in[pos];
+    if (b0 == 0x00) break;
+    if (b0 <= 0x7F) {
+      put(b0);
+      pos += 1;
+    } else if (b0 <= 0xBF || b0 >= 0xF8) {
+      throw Error(UnknownCodeMessage());
+    } else if (b0 <= 0xDF) {
+      put(((b0 & 0x1F) << 6) + (in[pos + 1] & 0x3F));
+      pos += 2;
+    } else if (b0 <= 0xEF) {
+      put(((b0 & 0x0F) << 12) + ((in[pos + 1] & 0x3F) << 6) +
+          (in[pos + 2] & 0x3F));
+      pos += 3;
+    } else {
+      const unsigned b1 = in[pos + 1];
+      put(((b0 & 0x07) << 2) + ((b1 >> 4) & 0x03));
+      put(((b1 & 0x0F) << 12) + ((in[pos + 2] & 0x3F) << 6) +
+          (in[pos + 3] & 0x3F));
+      pos += 4;
+    }
+  }
+  return firstZero == std::u16string::npos ? written : firstZero;
+}
+
+}  // namespace
+
+Text Utf8ToSjis(Text text) {
+  const std::size_t length = text.size();
+  text.append(kGuardBytes, '\0');
+  // At most two units per text byte, plus the zero unit after the last one.
+  // The store is released by its destructor on every way out.
+  std::u16string units(2 * length + 1, u'\0');
+  const std::size_t count = DecodeUnits(
+      reinterpret_cast<const unsigned char*>(text.data()), length, units.data());
+  return UnitsToCp932(std::u16string_view(units.data(), count));
+}
+
+Text Utf8ToSjisDropBom(Text text) {
+  constexpr std::size_t kBomLength = 3;
+  text.erase(0, kBomLength);
+  return Utf8ToSjis(std::move(text));
+}
+
+}  // namespace quillivar
