@@ -45,7 +45,7 @@ TForm1::TForm1(Internet& internet, Options options)
     : internet_(internet), options_(std::move(options)) {
   BuildControls(options_.timerIntervalMs);
   services_ = std::make_unique<QtUiServices>(
-      MainWindowControls{Button1, Button2, Button3, StatusBar1, Timer1});
+      MainWindowControls{Button1, Button2, Button3, StatusBar1, Timer1}, options_.exeDir);
   AtEdge([this] { FormCreate(); });
 }
 
@@ -54,7 +54,7 @@ TForm1::~TForm1() = default;
 void TForm1::BuildControls(int timerIntervalMs) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quillivar"));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(403, 61);
   setFont(WindowFont());

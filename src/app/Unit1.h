@@ -26,6 +26,9 @@ class TForm1 : public QWidget, public MainWindowFields {
   struct Options {
     std::string quoteHost;
     int timerIntervalMs = 2000;
+    // Test seam: the folder of the program's files; empty means the running
+    // executable's own.
+    std::string exeDir;
   };
 
   // Builds the controls, then runs FormCreate. The settings dialog is created

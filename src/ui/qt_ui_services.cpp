@@ -30,7 +30,8 @@ Text RunningExecutableDirectory() {
   }
 }
 
-QtUiServices::QtUiServices(MainWindowControls controls) : controls_(controls) {}
+QtUiServices::QtUiServices(MainWindowControls controls, Text exeDir)
+    : controls_(controls), exeDir_(std::move(exeDir)) {}
 
 void QtUiServices::AttachSettingsDialog(QDialog* settingsDialog) {
   settingsDialog_ = settingsDialog;
@@ -60,7 +61,9 @@ void QtUiServices::ShowSettingsDialog() {
   if (settingsDialog_ != nullptr) settingsDialog_->exec();
 }
 
-Text QtUiServices::ExecutableDirectory() { return RunningExecutableDirectory(); }
+Text QtUiServices::ExecutableDirectory() {
+  return exeDir_.empty() ? RunningExecutableDirectory() : exeDir_;
+}
 
 void QtUiServices::SetTimer1(bool on) {
   if (!on) {

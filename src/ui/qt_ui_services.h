@@ -25,7 +25,8 @@ struct MainWindowControls {
 
 class QtUiServices : public UiServices {
  public:
-  explicit QtUiServices(MainWindowControls controls);
+  // An empty `exeDir` stands for the running executable's folder.
+  QtUiServices(MainWindowControls controls, Text exeDir);
   // The settings dialog is created after the main window; until it is
   // attached, the check boxes cannot be read.
   void AttachSettingsDialog(QDialog* settingsDialog);
@@ -47,6 +48,7 @@ class QtUiServices : public UiServices {
 
   MainWindowControls controls_;
   QDialog* settingsDialog_ = nullptr;
+  Text exeDir_;
   std::array<QCheckBox*, 45> checkBoxes_{};  // index = check box number
   QtEventPump pump_;
 };

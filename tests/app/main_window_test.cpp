@@ -1,0 +1,355 @@
+// The real windows, offscreen, against a loopback quote site.
+#include "app/Unit1.h"
+
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <httplib.h>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "catalogue/catalogue.h"
+#include "quote/curl_internet.h"
+#include "settings/settings_dialog.h"
+#include "support/temp_dir.h"
+#include "text/code_page.h"
+#include "ui/qt_text.h"
+
+namespace quillivar {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// A list page as the quote site sends it: UTF-8 with a byte-order mark and
+// spaces inside the tags.
+std::string ListPage(const std::string& code, const std::vector<std::array<std::string, 3>>& rows) {
+  std::string page = "\xEF\xBB\xBF<html>\n<body>\n<table>\n";
+  for (const auto& [stock, market, name] : rows) {
+    page += "<tr>\n <td class=\"center yjM\"><a href=\"/stocks/detail/?code=" + stock + "\">" +
+            stock + "</a></td>\n <td class=\"center yjSt\">" + market +
+            "</td>\n <td><strong class=\"yjMt\"><a href=\"/stocks/detail/?code=" + stock +
+            "\">" + name + "</a></strong></td>\n</tr>\n";
+  }
+  page += "</table>\n<a href=\"/stocks/qi/?ids=" + code + "&p=1\">1</a>\n</body></html>\n";
+  return page;
+}
+
+class LoopbackSite {
+ public:
+  LoopbackSite() {
+    server_.Get("/stocks/qi/", [this](const httplib::Request& request, httplib::Response& response) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(delayMs.load()));
+      const std::string code = request.get_param_value("ids");
+      std::lock_guard lock(mutex_);
+      ++requests_;
+      const auto found = pages.find(code);
+      response.set_content(found == pages.end() ? ListPage(code, {}) : found->second,
+                           "text/html; charset=utf-8");
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    server_.wait_until_ready();
+  }
+  ~LoopbackSite() {
+    server_.stop();
+    thread_.join();
+  }
+  std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+  int Requests() {
+    std::lock_guard lock(mutex_);
+    return requests_;
+  }
+
+  std::map<std::string, std::string> pages;  // set before the run starts
+  std::atomic<int> delayMs{0};
+
+ private:
+  httplib::Server server_;
+  std::thread thread_;
+  std::mutex mutex_;
+  int port_ = 0;
+  int requests_ = 0;
+};
+
+// Answers the modal boxes as they come up, from the event loop they run.
+class BoxAnswerer {
+ public:
+  using Answer = std::function<void(QMessageBox*)>;
+  BoxAnswerer() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start();
+  }
+  void Then(Answer answer) { answers_.push_back(std::move(answer)); }
+  std::vector<std::string> seen;  // "ObjectName:text" in UTF-8
+
+ private:
+  void Poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || box == last_ || !box->isVisible()) return;
+    last_ = box;
+    seen.push_back(box->objectName().toStdString() + ":" + box->text().toStdString());
+    if (answers_.empty()) return;
+    Answer answer = std::move(answers_.front());
+    answers_.erase(answers_.begin());
+    answer(box);
+  }
+  QTimer timer_;
+  std::vector<Answer> answers_;
+  QMessageBox* last_ = nullptr;
+};
+
+void Press(QMessageBox* box, const char* buttonName) {
+  auto* button = box->findChild<QPushButton*>(QString::fromLatin1(buttonName));
+  ASSERT_NE(button, nullptr) << buttonName;
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+void PressOk(QMessageBox* box) { Press(box, "OkButton"); }
+void PressCancel(QMessageBox* box) { Press(box, "CancelButton"); }
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void Start(int timerIntervalMs = 2000) {
+    CurlInternet::Options options;
+    options.whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    internet = std::make_unique<CurlInternet>(options);
+    form1 = std::make_unique<TForm1>(
+        *internet, TForm1::Options{site.Host(), timerIntervalMs, dir.Dir()});
+    form2 = std::make_unique<TForm2>(dir.Dir());
+    form1->AttachSettingsDialog(form2.get());
+    form1->show();
+    form1->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+    QObject::connect(form1->StatusBar1, &QStatusBar::messageChanged,
+                     [this](const QString& text) { statusTexts.push_back(text.toStdString()); });
+  }
+  void CheckEverything() {
+    for (int box : SettingsOrder()) form2->SetCheckBoxChecked(box, true);
+  }
+  std::string Output() const { return ReadBytes(dir.File("brand_code.csv")); }
+  std::string Status() const { return form1->StatusBar1->currentMessage().toStdString(); }
+
+  TempDir dir;
+  LoopbackSite site;
+  BoxAnswerer boxes;
+  std::unique_ptr<CurlInternet> internet;
+  std::unique_ptr<TForm1> form1;
+  std::unique_ptr<TForm2> form2;
+  std::vector<std::string> statusTexts;
+};
+
+TEST_F(MainWindowTest, StartsWithTheButtonsInPlaceAndFocusOnTheStartButton) {
+  Start();
+  EXPECT_EQ(form1->windowTitle(), QStringLiteral("Quillivar"));
+  EXPECT_EQ(form1->size(), QSize(403, 61));
+  EXPECT_EQ(form1->Button1->geometry(), QRect(219, 8, 123, 25));
+  EXPECT_EQ(form1->Button2->geometry(), QRect(8, 8, 75, 25));
+  EXPECT_EQ(form1->Button3->geometry(), QRect(348, 8, 47, 25));
+  EXPECT_EQ(form1->Button1->text().toStdString(), "ダウンロード開始");
+  EXPECT_EQ(form1->Button2->text().toStdString(), "設定");
+  EXPECT_EQ(form1->Button3->text().toStdString(), "中止");
+  EXPECT_EQ(form1->StatusBar1->geometry(), QRect(0, 42, 403, 19));
+  EXPECT_EQ(form1->Timer1->interval(), 2000);
+  EXPECT_FALSE(form1->Timer1->isActive());
+  EXPECT_EQ(QApplication::focusWidget(), form1->Button1);
+  EXPECT_EQ(form1->Button1->nextInFocusChain(), form1->Button2);
+  EXPECT_EQ(form1->Button2->nextInFocusChain(), form1->Button3);
+}
+
+TEST_F(MainWindowTest, WithoutSettingsFileEveryBoxIsClearedAfterStartUp) {
+  Start();
+  for (int box : SettingsOrder()) EXPECT_FALSE(form2->IsCheckBoxChecked(box)) << box;
+  EXPECT_TRUE(boxes.seen.empty());
+}
+
+TEST_F(MainWindowTest, AppliesTheSavedSelectionOnceAtTheFirstActivation) {
+  std::string file;
+  for (int line = 1; line <= 43; ++line) file += line == 12 ? "True\r\n" : "False\r\n";
+  WriteBytes(dir.File("UserSetting.dat"), file);
+  Start();
+  EXPECT_TRUE(form2->IsCheckBoxChecked(13));
+  EXPECT_FALSE(form2->IsCheckBoxChecked(12));
+  // Changing a box and reactivating the window does not apply the file again.
+  form2->SetCheckBoxChecked(12, true);
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  QTest::qWaitForWindowActive(&other);
+  form1->activateWindow();
+  QTest::qWaitForWindowActive(form1.get());
+  EXPECT_TRUE(form2->IsCheckBoxChecked(12));
+}
+
+TEST_F(MainWindowTest, EnterRightAfterStartUpAsksForConfirmationAndCancelChangesNothing) {
+  Start();
+  WriteBytes(dir.File("brand_code.csv"), "previous");
+  boxes.Then(PressCancel);
+  QTest::keyClick(form1->Button1, Qt::Key_Return);
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.seen[0], "ConfirmationBox:銘柄リストをダウンロードします。よろしいですか？");
+  EXPECT_EQ(site.Requests(), 0);
+  EXPECT_EQ(Output(), "previous");
+  EXPECT_TRUE(form1->Button1->isEnabled());
+  EXPECT_TRUE(form1->Button2->isEnabled());
+  EXPECT_FALSE(form1->Timer1->isActive());
+  EXPECT_TRUE(statusTexts.empty());
+}
+
+TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
+  site.pages["0050"] = ListPage("0050", {{"1333", "東証1部", "見本水産"},
+                                         {"1301", "NEO", "見本 ﾌｰｽﾞ"},
+                                         {"1302", "&nbsp;", "空欄"}});
+  site.pages["7050"] = ListPage("7050", {{"8301", "名証1部", "見本銀行&amp;信託"},
+                                         {"8302", "東証１部", "全角の市場"}});
+  Start();
+  CheckEverything();
+  boxes.Then(PressOk);
+  boxes.Then(PressOk);
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  const Text expected = "1301,NEO," + Sjis("見本ﾌｰｽﾞ,水産・農林業") + "\r\n" +
+                        "1333," + Sjis("東証1部,見本水産,水産・農林業") + "\r\n" +
+                        "8301," + Sjis("名証1部,見本銀行&amp;信託,銀行業") + "\r\n";
+  EXPECT_TRUE(Output() == expected) << Cp932ToUtf8(Output());
+  EXPECT_EQ(site.Requests(), 33);
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[1], "InformationBox:銘柄リストのダウンロードが終了しました。");
+  EXPECT_EQ(Status(), "銘柄情報保存：8301,名証1部,見本銀行&amp;信託,銀行業");
+  EXPECT_TRUE(form1->Button1->isEnabled());
+  EXPECT_TRUE(form1->Button2->isEnabled());
+  EXPECT_FALSE(form1->Timer1->isActive());
+}
+
+TEST_F(MainWindowTest, TheTimerAlternatesItsTextsUntilTheFirstFetchReturns) {
+  site.delayMs = 400;  // the first industry's page takes several ticks
+  Start(60);
+  for (const IndustryEntry& industry : IndustryCatalogue()) form2->SetCheckBoxChecked(industry.checkBox, false);
+  form2->SetCheckBoxChecked(16, true);  // only the last position
+  boxes.Then(PressOk);
+  boxes.Then(PressOk);
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  ASSERT_GE(statusTexts.size(), 3u);
+  EXPECT_EQ(statusTexts[0], "銘柄リストダウンロード開始");
+  EXPECT_EQ(statusTexts[1], "銘柄情報分析中…");
+  EXPECT_EQ(statusTexts[2], "しばらくお待ちください。");
+  EXPECT_FALSE(form1->Timer1->isActive());
+}
+
+TEST_F(MainWindowTest, WithNoIndustryTheTimerRunsUntilTheFinalBoxIsClosed) {
+  Start(30);
+  for (const IndustryEntry& industry : IndustryCatalogue()) form2->SetCheckBoxChecked(industry.checkBox, false);
+  boxes.Then(PressOk);
+  boxes.Then([this](QMessageBox* box) {
+    const std::size_t before = statusTexts.size();
+    QTest::qWait(150);
+    EXPECT_GT(statusTexts.size(), before);  // ticks go on while the box is open
+    EXPECT_TRUE(form1->Timer1->isActive());
+    PressOk(box);
+  });
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  EXPECT_EQ(site.Requests(), 0);
+  EXPECT_EQ(Output(), "");
+  EXPECT_FALSE(form1->Timer1->isActive());
+}
+
+TEST_F(MainWindowTest, AbortLeavesItsTextAndTheFileUntouched) {
+  site.delayMs = 50;
+  Start(20);
+  CheckEverything();
+  WriteBytes(dir.File("brand_code.csv"), "previous");
+  boxes.Then([this](QMessageBox* box) {
+    PressOk(box);
+    QTimer::singleShot(200, form1.get(), [this] {
+      EXPECT_FALSE(form1->Button2->isEnabled());
+      QTest::mouseClick(form1->Button3, Qt::LeftButton);
+    });
+  });
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  EXPECT_EQ(Status(), "ダウンロード中止");
+  EXPECT_LT(site.Requests(), 33);
+  EXPECT_EQ(Output(), "previous");
+  QTest::qWait(100);
+  EXPECT_EQ(Status(), "ダウンロード中止");  // the timer is off: it stays
+  EXPECT_FALSE(form1->Timer1->isActive());
+  EXPECT_TRUE(form1->Button1->isEnabled());
+}
+
+TEST_F(MainWindowTest, ClosingDuringARunLetsItFinishThenEndsTheProgram) {
+  site.delayMs = 20;
+  site.pages["0050"] = ListPage("0050", {{"1301", "NEO", "x"}});
+  Start();
+  CheckEverything();
+  bool lastWindowClosed = false;
+  QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { lastWindowClosed = true; });
+  boxes.Then([this](QMessageBox* box) {
+    PressOk(box);
+    QTimer::singleShot(100, form1.get(), [this] {
+      form1->close();
+      EXPECT_TRUE(form1->isVisible());  // the run goes on
+    });
+  });
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  EXPECT_EQ(site.Requests(), 33);
+  EXPECT_EQ(Output(), "1301,NEO,x," + Sjis("水産・農林業") + "\r\n");
+  ASSERT_EQ(boxes.seen.size(), 2u);  // the final box closed by itself
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !form1->isVisible(); }));
+  EXPECT_TRUE(lastWindowClosed);
+}
+
+TEST_F(MainWindowTest, AnErrorWhileCreatingIsShownAndStartUpGoesOn) {
+  WriteBytes(dir.File("UserSetting.dat"), std::string(43 * 6, 'x'));
+  {
+    // Warm up what the window opens for itself (fonts), then leave no file
+    // descriptor free for the settings file.
+    CurlInternet warm{CurlInternet::Options{}};
+    TForm1 first(warm, TForm1::Options{site.Host(), 2000, dir.Dir()});
+  }
+  boxes.Then(PressOk);
+  CurlInternet::Options options;
+  internet = std::make_unique<CurlInternet>(options);
+  rlimit saved{};
+  getrlimit(RLIMIT_NOFILE, &saved);
+  const int lowestFree = ::dup(0);
+  ::close(lowestFree);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+  setrlimit(RLIMIT_NOFILE, &tight);
+  std::unique_ptr<TForm1> created;
+  QTimer restore;
+  // The error box runs its own loop: the limit is lifted as soon as it does.
+  QObject::connect(&restore, &QTimer::timeout, [&] {
+    setrlimit(RLIMIT_NOFILE, &saved);
+    restore.stop();
+  });
+  restore.start(1);
+  created = std::make_unique<TForm1>(*internet, TForm1::Options{site.Host(), 2000, dir.Dir()});
+  setrlimit(RLIMIT_NOFILE, &saved);
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.seen[0], "ErrorBox:オープンしたファイルが多すぎます.");
+  EXPECT_EQ(created->ExeDir, dir.Dir());
+  for (bool flag : created->LoadedSelection) EXPECT_FALSE(flag);
+}
+
+}  // namespace
+}  // namespace quillivar
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  application.setQuitOnLastWindowClosed(false);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
