@@ -1,0 +1,158 @@
+#include "settings/settings_file.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "catalogue/catalogue.h"
+#include "support/fake_ui.h"
+#include "support/temp_dir.h"
+#include "text/code_page.h"
+#include "text/text_file.h"
+
+namespace quillivar {
+namespace {
+
+using testing::FakeUi;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+std::string Lines(int count, const std::string& line, const std::string& end = "\r\n") {
+  std::string file;
+  for (int i = 0; i < count; ++i) file += line + end;
+  return file;
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  SettingsFileTest() { ui.executableDirectory = dir.Dir(); }
+
+  std::string Path() const { return dir.File("UserSetting.dat"); }
+  // Start-up as the main window does it: read at creation, apply at the
+  // first activation; the boxes start checked as the dialog creates them.
+  void StartUp() {
+    ui.CheckAll(true);
+    LoadSelectionAtCreate(ui, fields);
+    ApplyLoadedSelection(ui, fields);
+  }
+  std::vector<int> Checked() const {
+    std::vector<int> boxes;
+    for (int box : SettingsOrder()) {
+      if (ui.checkBoxes[box]) boxes.push_back(box);
+    }
+    return boxes;
+  }
+
+  TempDir dir;
+  FakeUi ui;
+  MainWindowFields fields;
+};
+
+TEST_F(SettingsFileTest, WritesFortyThreeLinesInSettingsOrder) {
+  std::array<bool, 43> flags{};
+  flags.fill(true);
+  WriteSettingsFile(dir.Dir(), flags);
+  EXPECT_EQ(ReadBytes(Path()), Lines(43, "True"));
+  EXPECT_EQ(ReadBytes(Path()).size(), 258u);
+  flags.fill(false);
+  WriteSettingsFile(dir.Dir(), flags);
+  EXPECT_EQ(ReadBytes(Path()).size(), 301u);
+
+  flags[9] = true;   // CheckBox10
+  flags[42] = true;  // CheckBox44
+  WriteSettingsFile(dir.Dir(), flags);
+  EXPECT_EQ(ReadBytes(Path()), Lines(9, "False") + "True\r\n" + Lines(32, "False") + "True\r\n");
+}
+
+TEST_F(SettingsFileTest, LineElevenIsCheckBoxTwelveAndLineTwelveCheckBoxThirteen) {
+  WriteBytes(Path(), Lines(10, "False") + "True\r\n" + Lines(32, "False"));
+  StartUp();
+  EXPECT_EQ(Checked(), std::vector<int>{12});
+  EXPECT_EQ(IndustryNameOfCode("0050"), IndustryCatalogue()[0].name);
+
+  WriteBytes(Path(), Lines(11, "False") + "True\r\n" + Lines(31, "False"));
+  fields = {};
+  StartUp();
+  EXPECT_EQ(Checked(), std::vector<int>{13});
+}
+
+TEST_F(SettingsFileTest, MissingLinesCountAsFalse) {
+  WriteBytes(Path(), Lines(10, "True"));
+  StartUp();
+  EXPECT_EQ(Checked(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+TEST_F(SettingsFileTest, OnlyExactlyTrueCounts) {
+  for (const char* other : {"true", "TRUE", "True ", " True", "1", "\xEF\xBB\xBFTrue"}) {
+    WriteBytes(Path(), Lines(43, other));
+    fields = {};
+    StartUp();
+    EXPECT_TRUE(Checked().empty()) << other;
+  }
+}
+
+TEST_F(SettingsFileTest, ReadsLfOnlyLinesAndIgnoresLinesAfterTheFortyThird) {
+  WriteBytes(Path(), Lines(43, "True", "\n"));
+  StartUp();
+  EXPECT_EQ(Checked().size(), 43u);
+
+  WriteBytes(Path(), Lines(43, "False") + Lines(7, "True"));
+  fields = {};
+  StartUp();
+  EXPECT_TRUE(Checked().empty());
+}
+
+TEST_F(SettingsFileTest, NoFileOrAFolderOfThatNameIsSilentAndClearsEveryBox) {
+  StartUp();
+  EXPECT_TRUE(Checked().empty());
+  EXPECT_TRUE(ui.EventsWithPrefix("error:").empty());
+  EXPECT_EQ(fields.ExeDir, dir.Dir());
+
+  std::filesystem::create_directory(Path());
+  StartUp();
+  EXPECT_TRUE(Checked().empty());
+  EXPECT_TRUE(ui.EventsWithPrefix("error:").empty());
+}
+
+TEST_F(SettingsFileTest, SavingThenReadingGivesTheSameBoxes) {
+  std::array<bool, 43> flags{};
+  for (std::size_t k = 0; k < flags.size(); k += 3) flags[k] = true;
+  WriteSettingsFile(dir.Dir(), flags);
+  std::array<bool, 43> read{};
+  ReadSettingsFile(dir.Dir(), read);
+  EXPECT_EQ(read, flags);
+}
+
+Text SaveError(const std::string& exeDir) {
+  std::array<bool, 43> flags{};
+  try {
+    WriteSettingsFile(exeDir, flags);
+  } catch (const IoError& error) {
+    return error.Message();
+  }
+  return "saved";
+}
+
+TEST_F(SettingsFileTest, AFailedSaveIsReportedAndLeavesTheOldFileWhole) {
+  const std::string old = Lines(43, "True");
+  WriteBytes(Path(), old);
+  ::chmod(Path().c_str(), 0444);
+  EXPECT_EQ(SaveError(dir.Dir()), Sjis("ファイルへのアクセスが拒否されました"));
+  EXPECT_EQ(ReadBytes(Path()), old);
+
+  EXPECT_EQ(SaveError(dir.File("missing/")), Sjis("ファイル名の指定が間違っています"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+
+  std::filesystem::create_directory(dir.File("taken"));
+  std::filesystem::create_directory(dir.File("taken/UserSetting.dat"));
+  EXPECT_EQ(SaveError(dir.File("taken/")), Sjis("ファイルへのアクセスが拒否されました"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("taken")),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+}  // namespace
+}  // namespace quillivar
