@@ -1,0 +1,22 @@
+// The modal boxes: centred, each with its own event loop, so timers tick on
+// while it is open. Object names let tests find and answer them.
+#pragma once
+
+#include "text/text.h"
+
+namespace quillivar {
+
+// "確認", a question icon, "OK" (default, Enter) and "キャンセル" (Escape).
+// True only for OK; closing the box counts as キャンセル.
+bool AskConfirmationBox(const Text& question);
+// Captioned with the application title, no icon, one "OK".
+void ShowInformationBox(const Text& message);
+// Captioned with the application title, an error icon, "OK"; the text ends
+// with "." by the error box's rule.
+void ShowErrorBoxQt(const Text& message);
+
+// While set, every box returns at once as if closed: a close of the main
+// window asked for during a run must not wait on the user.
+void SetBoxesCloseAtOnce(bool closeAtOnce);
+
+}  // namespace quillivar

@@ -1,0 +1,13 @@
+// Where the system's Shift-JIS texts and Qt's strings meet; nowhere else.
+#pragma once
+
+#include <QString>
+
+#include "text/text.h"
+
+namespace quillivar {
+
+QString ToQString(const Text& sjis);
+Text FromQString(const QString& text);
+
+}  // namespace quillivar
