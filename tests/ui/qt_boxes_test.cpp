@@ -1,0 +1,123 @@
+// The modal boxes, shown for real offscreen and answered from their own loop.
+#include "ui/qt_boxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "text/code_page.h"
+
+namespace quillivar {
+namespace {
+
+struct Seen {
+  std::string name;
+  std::string title;
+  std::string text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  std::vector<std::string> buttons;
+};
+
+// Runs `answer` on the next box that opens, after noting what it shows.
+Seen WhenBoxOpens(std::function<void(QMessageBox*)> answer) {
+  Seen seen;
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, &seen, answer] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    seen.name = box->objectName().toStdString();
+    seen.title = box->windowTitle().toStdString();
+    seen.text = box->text().toStdString();
+    seen.icon = box->icon();
+    for (QAbstractButton* button : box->buttons()) seen.buttons.push_back(button->text().toStdString());
+    answer(box);
+  });
+  poll->start(5);
+  return seen;
+}
+
+QPushButton* Button(QMessageBox* box, const char* name) {
+  return box->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+TEST(QtBoxesTest, ConfirmationIsTrueOnlyForOk) {
+  const Text question = Sjis("銘柄リストをダウンロードします。よろしいですか？");
+  const Seen& seen = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  EXPECT_TRUE(AskConfirmationBox(question));
+  EXPECT_EQ(seen.name, "ConfirmationBox");
+  EXPECT_EQ(seen.title, "確認");
+  EXPECT_EQ(seen.text, "銘柄リストをダウンロードします。よろしいですか？");
+  EXPECT_EQ(seen.icon, QMessageBox::Question);
+  EXPECT_EQ(seen.buttons, (std::vector<std::string>{"OK", "キャンセル"}));
+
+  WhenBoxOpens([](QMessageBox* box) { Button(box, "CancelButton")->click(); });
+  EXPECT_FALSE(AskConfirmationBox(question));
+}
+
+TEST(QtBoxesTest, ConfirmationAnswersEnterWithOkAndEscapeOrClosingWithCancel) {
+  WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  EXPECT_TRUE(AskConfirmationBox("?"));
+  WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+  EXPECT_FALSE(AskConfirmationBox("?"));
+  WhenBoxOpens([](QMessageBox* box) { box->close(); });
+  EXPECT_FALSE(AskConfirmationBox("?"));
+}
+
+TEST(QtBoxesTest, InformationHasTheApplicationTitleAndNoIcon) {
+  const Seen& seen = WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+  ShowInformationBox(Sjis("ファイルが書き込めません"));
+  EXPECT_EQ(seen.name, "InformationBox");
+  EXPECT_EQ(seen.title, "qt_boxes_test");  // the executable's name, cut at its first "."
+  EXPECT_EQ(seen.text, "ファイルが書き込めません");
+  EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(seen.buttons, std::vector<std::string>{"OK"});
+}
+
+TEST(QtBoxesTest, ErrorBoxShowsTheMessageWithItsFullStop) {
+  const Seen& seen = WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  ShowErrorBoxQt(Sjis("'12a4' は整数ではありません"));
+  EXPECT_EQ(seen.name, "ErrorBox");
+  EXPECT_EQ(seen.text, "'12a4' は整数ではありません.");
+  EXPECT_EQ(seen.icon, QMessageBox::Critical);
+  EXPECT_EQ(seen.title, "qt_boxes_test");
+
+  const Seen& plain = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  ShowErrorBoxQt("UTF-8 Unknown code.");
+  EXPECT_EQ(plain.text, "UTF-8 Unknown code.");
+}
+
+TEST(QtBoxesTest, TimersTickWhileABoxIsOpen) {
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+  ticker.start(10);
+  WhenBoxOpens([](QMessageBox* box) {
+    QTimer::singleShot(100, box, [box] { Button(box, "OkButton")->click(); });
+  });
+  ShowInformationBox("x");
+  EXPECT_GE(ticks, 3);
+}
+
+TEST(QtBoxesTest, CloseAtOnceReturnsWithoutWaiting) {
+  SetBoxesCloseAtOnce(true);
+  EXPECT_FALSE(AskConfirmationBox("?"));
+  ShowInformationBox("x");  // returns: nobody answers it
+  ShowErrorBoxQt("x");
+  SetBoxesCloseAtOnce(false);
+}
+
+}  // namespace
+}  // namespace quillivar
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
