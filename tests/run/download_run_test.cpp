@@ -1,6 +1,9 @@
 #include "run/download_run.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +14,7 @@
 #include "support/fake_ui.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
+#include "text/error.h"
 #include "text/text_file.h"
 
 namespace quillivar {
@@ -333,6 +337,45 @@ TEST_F(DownloadRunTest, MoreRowsThanSlotsAreAllKeptAndWrittenInOrder) {
   EXPECT_EQ(count, 12001u);
   EXPECT_EQ(fields.StockRows.size(), 12001u);
   EXPECT_TRUE(Output() == Lines(expected)) << "brand_code.csv is not in code order";
+}
+
+TEST_F(DownloadRunTest, ACloseThatFailsOnARealFileKeepsThePreviousFile) {
+  std::vector<Text> rows;
+  for (int code = 1300; code < 1400; ++code) {
+    rows.push_back(Row(std::to_string(code), "東証1部", "見本", "水産・農林業"));
+  }
+  Serve("0050", Rows(rows));
+  const std::string previous = "previous list\r\n";
+  WriteBytes(dir.File("brand_code.csv"), previous);
+  // A file-size limit fails the write when the rows are flushed at the end.
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limit = saved;
+  limit.rlim_cur = 1000;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  Run();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (27)"});
+  EXPECT_EQ(Output(), previous);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
+                          std::filesystem::directory_iterator()),
+            1);
+  ExpectIdleAfterRun();
+}
+
+TEST_F(DownloadRunTest, AConversionErrorEndsTheRunAndKeepsThePreviousFile) {
+  WriteBytes(dir.File("brand_code.csv"), "previous");
+  onFetch = [](const Text& code) {
+    if (code == "1050") throw Error("UTF-8 Unknown code.");
+  };
+  Run();
+  EXPECT_EQ(fetched, (std::vector<Text>{"0050", "1050"}));
+  EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:UTF-8 Unknown code."});
+  EXPECT_EQ(Output(), "previous");
+  EXPECT_FALSE(ui.HasEvent(kFinished));
+  ExpectIdleAfterRun();
 }
 
 }  // namespace

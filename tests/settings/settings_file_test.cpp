@@ -1,6 +1,9 @@
 #include "settings/settings_file.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <filesystem>
 
@@ -150,6 +153,48 @@ TEST_F(SettingsFileTest, AFailedSaveIsReportedAndLeavesTheOldFileWhole) {
   std::filesystem::create_directory(dir.File("taken/UserSetting.dat"));
   EXPECT_EQ(SaveError(dir.File("taken/")), Sjis("ファイルへのアクセスが拒否されました"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("taken")),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+}  // namespace
+}  // namespace quillivar
+
+namespace quillivar {
+namespace {
+
+// A file-size limit makes the write itself fail part-way, as a full disk
+// would, without needing one.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int);
+};
+
+TEST_F(SettingsFileTest, AWriteThatFailsPartWayLeavesTheOldFileByteForByte) {
+  const std::string old = "True\r\nFalse\r\n";  // 13 bytes, under the limit
+  WriteBytes(Path(), old);
+  Text message;
+  {
+    FileSizeLimit limit(100);
+    message = SaveError(dir.Dir());
+  }
+  EXPECT_EQ(message, Sjis("I/O エラー (27)"));  // EFBIG
+  EXPECT_EQ(ReadBytes(Path()), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
                           std::filesystem::directory_iterator()),
             1);
 }

@@ -1,0 +1,107 @@
+// The libcurl client on its own: redirects, the bounded receive queue, the
+// paint hook and the connect limit.
+#include "quote/curl_internet.h"
+
+#include <gtest/gtest.h>
+
+#include "quote/fetch_test_support.h"
+
+namespace quillivar {
+namespace {
+
+using testing::RawServer;
+using testing::RecordingSite;
+
+std::string ReadAll(InternetRequest& request) {
+  std::string body;
+  char buffer[1024];
+  while (const std::size_t count = request.Read(buffer, sizeof buffer)) body.append(buffer, count);
+  return body;
+}
+
+CurlInternet::Options ShortLimits() {
+  CurlInternet::Options options;
+  options.connectTimeout = std::chrono::milliseconds(300);
+  options.stallTimeout = std::chrono::milliseconds(2000);
+  return options;
+}
+
+// "/hop/N" redirects to "/hop/N-1"; "/hop/0" is the page; "/away" leaves
+// for another scheme.
+void Hops(const httplib::Request& request, httplib::Response& response) {
+  if (request.path == "/away") return response.set_redirect("ftp://127.0.0.1/page");
+  const int left = std::stoi(request.path.substr(5));
+  if (left > 0) return response.set_redirect("/hop/" + std::to_string(left - 1));
+  response.set_content("arrived", "text/plain");
+}
+
+TEST(CurlInternetTest, FollowsAtMostTenRedirectsOverHttp) {
+  RecordingSite site(Hops);
+  CurlInternet internet(ShortLimits());
+  const std::unique_ptr<InternetSession> session = internet.Open("MyApp");
+  ASSERT_NE(session, nullptr);
+  const std::string base = "http://" + site.Host();
+
+  std::unique_ptr<InternetRequest> request = session->OpenUrl(base + "/hop/10");
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(ReadAll(*request), "arrived");
+  request.reset();
+  EXPECT_EQ(session->OpenUrl(base + "/hop/11"), nullptr);
+  EXPECT_EQ(session->OpenUrl(base + "/away"), nullptr);
+}
+
+TEST(CurlInternetTest, ABodyComesThroughWholeWhateverTheQueueHolds) {
+  std::string body(3 * 1024 * 1024 + 17, '\0');
+  for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7 % 251);
+  RecordingSite site([&body](const httplib::Request&, httplib::Response& response) {
+    response.set_content(body, "application/octet-stream");
+  });
+  // A queue of one byte pauses the transfer after nearly every delivery.
+  for (const std::size_t queueBytes : {std::size_t{1}, std::size_t{64 * 1024}}) {
+    CurlInternet::Options options = ShortLimits();
+    options.receiveQueueBytes = queueBytes;
+    CurlInternet internet(options);
+    const auto session = internet.Open("MyApp");
+    const auto request = session->OpenUrl("http://" + site.Host() + "/body");
+    ASSERT_NE(request, nullptr);
+    EXPECT_TRUE(ReadAll(*request) == body) << queueBytes;
+  }
+}
+
+TEST(CurlInternetTest, WaitingOnTheNetworkCallsThePaintHook) {
+  RecordingSite site([](const httplib::Request&, httplib::Response& response) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    response.set_content("late", "text/plain");
+  });
+  int paints = 0;
+  CurlInternet::Options options = ShortLimits();
+  options.whileWaiting = [&paints] { ++paints; };
+  CurlInternet internet(options);
+  const auto session = internet.Open("MyApp");
+  const auto request = session->OpenUrl("http://" + site.Host() + "/");
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(ReadAll(*request), "late");
+  EXPECT_GE(paints, 5);
+}
+
+TEST(CurlInternetTest, AConnectionNotMadeInTimeCannotBeOpened) {
+  // A listener that never accepts, its one-place backlog taken: the next
+  // connection's handshake goes unanswered.
+  RawServer deaf(nullptr, 0);
+  const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(deaf.Port()));
+  ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+  CurlInternet internet(ShortLimits());
+  const auto session = internet.Open("MyApp");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(session->OpenUrl("http://" + deaf.Host() + "/"), nullptr);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  ::close(filler);
+}
+
+}  // namespace
+}  // namespace quillivar
