@@ -1,1 +1,272 @@
-// Being written.
+#include "quote/curl_internet.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string_view>
+
+namespace quillivar {
+
+struct CurlInternet::Shared {
+  Options options;
+  // Connections, resolved names and TLS sessions kept from page to page.
+  // Null if libcurl could not make one: then nothing is reused.
+  CURLSH* share = nullptr;
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kWaitSlice = std::chrono::milliseconds(20);
+constexpr long kMaxRedirects = 10;
+
+bool GlobalInitSucceeded() {
+  static const bool succeeded = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  return succeeded;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return lower(a) == lower(b);
+  });
+}
+
+class CurlRequest : public InternetRequest {
+ public:
+  explicit CurlRequest(const CurlInternet::Shared& shared) : shared_(shared) {}
+  ~CurlRequest() override {
+    if (attached_) curl_multi_remove_handle(multi_, easy_);
+    if (easy_ != nullptr) curl_easy_cleanup(easy_);
+    if (multi_ != nullptr) curl_multi_cleanup(multi_);
+  }
+  CurlRequest(const CurlRequest&) = delete;
+  CurlRequest& operator=(const CurlRequest&) = delete;
+
+  // False when the transfer cannot even be set up.
+  bool Start(const std::string& agent, const std::string& url) {
+    easy_ = curl_easy_init();
+    multi_ = curl_multi_init();
+    if (easy_ == nullptr || multi_ == nullptr || !Configure(agent, url)) return false;
+    if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return false;
+    attached_ = true;
+    return true;
+  }
+
+  // Waits until the response has begun. False when it never does: the URL
+  // cannot be opened.
+  bool AwaitResponse() {
+    WaitUntil([this] { return responseBegun_; });
+    return responseBegun_ || (finished_ && result_ == CURLE_OK);
+  }
+
+  std::size_t Read(char* buffer, std::size_t capacity) override {
+    if (QueuedBytes() == 0 && !finished_) {
+      if (paused_) {
+        paused_ = false;
+        curl_easy_pause(easy_, CURLPAUSE_CONT);
+      }
+      WaitUntil([this] { return QueuedBytes() > 0; });
+    }
+    const std::size_t count = std::min(capacity, QueuedBytes());
+    std::memcpy(buffer, queue_.data() + queueStart_, count);
+    queueStart_ += count;
+    if (queueStart_ == queue_.size()) {
+      queue_.clear();
+      queueStart_ = 0;
+    }
+    return count;
+  }
+
+ private:
+  template <typename Value>
+  bool Set(CURLoption option, Value value) {
+    return curl_easy_setopt(easy_, option, value) == CURLE_OK;
+  }
+
+  bool Configure(const std::string& agent, const std::string& url) {
+    const long connectMs = static_cast<long>(shared_.options.connectTimeout.count());
+    bool ok = Set(CURLOPT_URL, url.c_str()) && Set(CURLOPT_USERAGENT, agent.c_str()) &&
+              Set(CURLOPT_HTTPGET, 1L) && Set(CURLOPT_NOSIGNAL, 1L) &&
+              Set(CURLOPT_PROTOCOLS_STR, "http,https") &&
+              Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https") &&
+              Set(CURLOPT_FOLLOWLOCATION, 1L) && Set(CURLOPT_MAXREDIRS, kMaxRedirects) &&
+              Set(CURLOPT_CONNECTTIMEOUT_MS, std::max(connectMs, 1L)) &&
+              // A proxy tunnel's own answer is no response of the site.
+              Set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) &&
+              Set(CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader) &&
+              Set(CURLOPT_HEADERDATA, this) &&
+              Set(CURLOPT_WRITEFUNCTION, &CurlRequest::OnBody) && Set(CURLOPT_WRITEDATA, this) &&
+              Set(CURLOPT_PREREQFUNCTION, &CurlRequest::OnConnected) &&
+              Set(CURLOPT_PREREQDATA, this);
+    if (ok && shared_.share != nullptr) ok = Set(CURLOPT_SHARE, shared_.share);
+    return ok;
+  }
+
+  std::size_t QueuedBytes() const { return queue_.size() - queueStart_; }
+  bool StallClockRuns() const { return connected_ || responseBegun_; }
+
+  // Drives the transfer, calling the caller's paint hook between slices,
+  // until `done` holds, the transfer ends, or no byte has come for the stall
+  // limit since the wait began (counted once the connection is made: before
+  // that, libcurl's connect limit rules).
+  template <typename Done>
+  void WaitUntil(Done done) {
+    const auto stallLimit = std::max(shared_.options.stallTimeout, std::chrono::milliseconds(1));
+    lastArrival_ = Clock::now();
+    auto lastPaint = Clock::now();
+    while (true) {
+      Perform();
+      if (done() || finished_) return;
+      const auto now = Clock::now();
+      if (StallClockRuns() && now - lastArrival_ >= stallLimit) return GiveUp();
+      auto slice = std::chrono::duration_cast<std::chrono::milliseconds>(kWaitSlice);
+      if (StallClockRuns()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            stallLimit - (now - lastArrival_));
+        slice = std::clamp(left, std::chrono::milliseconds(1), slice);
+      }
+      int ready = 0;
+      if (curl_multi_poll(multi_, nullptr, 0, static_cast<int>(slice.count()), &ready) !=
+          CURLM_OK) {
+        return GiveUp();
+      }
+      if (shared_.options.whileWaiting && Clock::now() - lastPaint >= kWaitSlice) {
+        lastPaint = Clock::now();
+        shared_.options.whileWaiting();
+      }
+    }
+  }
+
+  void Perform() {
+    int running = 0;
+    if (curl_multi_perform(multi_, &running) != CURLM_OK) return GiveUp();
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+      if (message->msg == CURLMSG_DONE) {
+        finished_ = true;
+        result_ = message->data.result;
+      }
+    }
+  }
+
+  // Ends the transfer as failed; what is queued can still be read.
+  void GiveUp() {
+    finished_ = true;
+    result_ = CURLE_OPERATION_TIMEDOUT;
+  }
+
+  static int OnConnected(void* self, char*, char*, int, int) {
+    auto* request = static_cast<CurlRequest*>(self);
+    request->connected_ = true;
+    request->lastArrival_ = Clock::now();
+    return CURL_PREREQFUNC_OK;
+  }
+
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    auto* request = static_cast<CurlRequest*>(self);
+    request->TakeHeaderLine(std::string_view(data, size * count));
+    return size * count;
+  }
+
+  void TakeHeaderLine(std::string_view line) {
+    lastArrival_ = Clock::now();
+    if (StartsWithNoCase(line, "HTTP/")) {
+      locationSeen_ = false;
+    } else if (StartsWithNoCase(line, "Location:")) {
+      locationSeen_ = true;
+    } else if (line == "\r\n" || line == "\n") {
+      long status = 0;
+      curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+      const bool interim = status < 200;
+      const bool followed = status >= 300 && status < 400 && status != 304 && locationSeen_;
+      if (followed) connected_ = false;  // the next hop connects anew
+      if (!interim && !followed) responseBegun_ = true;
+    }
+  }
+
+  static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) {
+    auto* request = static_cast<CurlRequest*>(self);
+    const std::size_t bytes = size * count;
+    // An empty queue always takes the data, so a drained reader never waits
+    // on a transfer that is paused.
+    const std::size_t queued = request->QueuedBytes();
+    if (queued > 0 && queued >= request->shared_.options.receiveQueueBytes) {
+      request->paused_ = true;
+      return CURL_WRITEFUNC_PAUSE;
+    }
+    try {
+      request->queue_.append(data, bytes);
+    } catch (const std::bad_alloc&) {
+      return 0;  // fails the transfer; what was queued stays readable
+    }
+    request->responseBegun_ = true;
+    request->lastArrival_ = Clock::now();
+    return bytes;
+  }
+
+  const CurlInternet::Shared& shared_;
+  CURL* easy_ = nullptr;
+  CURLM* multi_ = nullptr;
+  bool attached_ = false;
+  bool connected_ = false;
+  bool locationSeen_ = false;
+  bool responseBegun_ = false;
+  bool paused_ = false;
+  bool finished_ = false;
+  CURLcode result_ = CURLE_OK;
+  Clock::time_point lastArrival_ = Clock::now();
+  std::string queue_;
+  std::size_t queueStart_ = 0;
+};
+
+class CurlSession : public InternetSession {
+ public:
+  CurlSession(const CurlInternet::Shared& shared, std::string agent)
+      : shared_(shared), agent_(std::move(agent)) {}
+
+  std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) override {
+    auto request = std::make_unique<CurlRequest>(shared_);
+    if (!request->Start(agent_, url) || !request->AwaitResponse()) return nullptr;
+    return request;
+  }
+
+ private:
+  const CurlInternet::Shared& shared_;
+  std::string agent_;
+};
+
+}  // namespace
+
+CurlInternet::CurlInternet() : CurlInternet(Options{}) {}
+
+CurlInternet::CurlInternet(Options options) : shared_(std::make_unique<Shared>()) {
+  shared_->options = std::move(options);
+  if (!GlobalInitSucceeded()) return;
+  CURLSH* share = curl_share_init();
+  if (share == nullptr) return;
+  const bool shared = curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) == CURLSHE_OK &&
+                      curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) == CURLSHE_OK &&
+                      curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION) ==
+                          CURLSHE_OK;
+  if (!shared) {
+    curl_share_cleanup(share);
+    return;
+  }
+  shared_->share = share;
+}
+
+CurlInternet::~CurlInternet() {
+  if (shared_->share != nullptr) curl_share_cleanup(shared_->share);
+}
+
+std::unique_ptr<InternetSession> CurlInternet::Open(const std::string& agent) {
+  if (!GlobalInitSucceeded()) return nullptr;
+  return std::make_unique<CurlSession>(*shared_, agent);
+}
+
+}  // namespace quillivar

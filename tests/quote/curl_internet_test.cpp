@@ -31,7 +31,10 @@ CurlInternet::Options ShortLimits() {
 void Hops(const httplib::Request& request, httplib::Response& response) {
   if (request.path == "/away") return response.set_redirect("ftp://127.0.0.1/page");
   const int left = std::stoi(request.path.substr(5));
-  if (left > 0) return response.set_redirect("/hop/" + std::to_string(left - 1));
+  if (left > 0) {
+    response.set_redirect("/hop/" + std::to_string(left - 1));
+    return response.set_content("moved", "text/plain");  // not part of the page
+  }
   response.set_content("arrived", "text/plain");
 }
 
@@ -99,7 +102,8 @@ TEST(CurlInternetTest, AConnectionNotMadeInTimeCannotBeOpened) {
   const auto session = internet.Open("MyApp");
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(session->OpenUrl("http://" + deaf.Host() + "/"), nullptr);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  // Given up at libcurl's connect limit, not refused at once.
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
   ::close(filler);
 }
 

@@ -1,0 +1,48 @@
+// The HTTP client on libcurl: a synchronous GET whose body is pulled in small
+// chunks from a bounded receive queue, so the caller can pump its events
+// between reads.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "quote/internet.h"
+
+namespace quillivar {
+
+class CurlInternet : public Internet {
+ public:
+  struct Options {
+    // A connection not made within this is a URL that cannot be opened.
+    std::chrono::milliseconds connectTimeout{30'000};
+    // Waiting this long for the response, or for more of the body, without
+    // a byte arriving gives up: no request, or a read that fails.
+    std::chrono::milliseconds stallTimeout{60'000};
+    // The receive queue takes what arrives while it holds less than this;
+    // beyond it the transfer pauses until the reader has drained the queue.
+    std::size_t receiveQueueBytes = 64 * 1024;
+    // Called about every 20 ms while a call waits on the network, so that a
+    // window can keep painting. Must not start anything that fetches.
+    std::function<void()> whileWaiting;
+  };
+
+  CurlInternet();
+  explicit CurlInternet(Options options);
+  ~CurlInternet() override;
+  CurlInternet(const CurlInternet&) = delete;
+  CurlInternet& operator=(const CurlInternet&) = delete;
+
+  // Every session and request must be closed before this object goes: they
+  // share its connection and name caches. Null when libcurl cannot start.
+  std::unique_ptr<InternetSession> Open(const std::string& agent) override;
+
+  struct Shared;
+
+ private:
+  std::unique_ptr<Shared> shared_;
+};
+
+}  // namespace quillivar
