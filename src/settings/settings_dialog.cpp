@@ -13,6 +13,7 @@
 #include "text/code_page.h"
 #include "text/error.h"
 #include "ui/qt_boxes.h"
+#include "ui/qt_controls.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {
@@ -21,23 +22,6 @@ namespace {
 constexpr int kRowHeight = 17;
 
 QString Caption(const char* utf8) { return ToQString(Sjis(utf8)); }
-
-QFont DialogFont() {
-  QFont font;
-  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("IPAGothic"),
-                    QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-  font.setPixelSize(11);
-  return font;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
-  auto* button = new QPushButton(Caption(caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(geometry);
-  button->setAutoDefault(false);
-  button->setDefault(false);
-  return button;
-}
 
 struct MarketPlace {
   int checkBox;
@@ -79,7 +63,7 @@ void TForm2::BuildControls() {
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(362, 501);
   setModal(true);
-  setFont(DialogFont());
+  setFont(WindowFont());
 
   GroupBox1 = new QGroupBox(Caption("市場選択"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
