@@ -2,11 +2,9 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <stdexcept>
 
 #include "settings/settings_file.h"
@@ -134,9 +132,9 @@ void TForm2::BuildControls() {
       try {
         (this->*handler)();
       } catch (const Error& error) {
-        ShowErrorBoxQt(error.Message());
-      } catch (const std::exception&) {
-        ShowErrorBoxQt(Sjis("内部エラー"));
+        ShowErrorBoxQt(error.Message(), this);
+      } catch (...) {
+        ShowErrorBoxQt(Sjis("内部エラー"), this);
       }
     };
   };
@@ -203,13 +201,12 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm2::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
   if (lastPosition_) {
     move(*lastPosition_);
-  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+  } else {
+    CentreOnScreen(*this);
   }
-  QDialog::showEvent(event);
 }
 
 void TForm2::hideEvent(QHideEvent* event) {

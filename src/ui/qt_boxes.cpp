@@ -2,12 +2,11 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 
 #include "text/code_page.h"
+#include "ui/qt_controls.h"
 #include "ui/qt_text.h"
 #include "ui/ui_texts.h"
 
@@ -21,13 +20,19 @@ QString Title() {
                                         .toStdString()));
 }
 
-void Centre(QMessageBox& box) {
-  box.adjustSize();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    box.move(area.center() - QPoint(box.width() / 2, box.height() / 2));
+// A message box settles its size only while it is being shown, so it is
+// centred there.
+class CentredBox : public QMessageBox {
+ public:
+  CentredBox(Icon icon, const QString& title, const QString& text, QWidget* parent)
+      : QMessageBox(icon, title, text, NoButton, parent) {}
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    CentreOnScreen(*this);
   }
-}
+};
 
 QPushButton* AddButton(QMessageBox& box, const char* caption, QMessageBox::ButtonRole role,
                        const char* name) {
@@ -39,15 +44,14 @@ QPushButton* AddButton(QMessageBox& box, const char* caption, QMessageBox::Butto
 // Runs the box; returns the button pressed, or null when it was closed.
 QAbstractButton* Run(QMessageBox& box) {
   if (closeAtOnce) return nullptr;
-  Centre(box);
   box.exec();
   return box.clickedButton();
 }
 
 }  // namespace
 
-bool AskConfirmationBox(const Text& question) {
-  QMessageBox box(QMessageBox::Question, ToQString(Sjis("確認")), ToQString(question));
+bool AskConfirmationBox(const Text& question, QWidget* parent) {
+  CentredBox box(QMessageBox::Question, ToQString(Sjis("確認")), ToQString(question), parent);
   box.setObjectName(QStringLiteral("ConfirmationBox"));
   QPushButton* ok = AddButton(box, "OK", QMessageBox::AcceptRole, "OkButton");
   QPushButton* cancel = AddButton(box, "キャンセル", QMessageBox::RejectRole, "CancelButton");
@@ -56,8 +60,8 @@ bool AskConfirmationBox(const Text& question) {
   return Run(box) == ok;
 }
 
-void ShowInformationBox(const Text& message) {
-  QMessageBox box(QMessageBox::NoIcon, Title(), ToQString(message));
+void ShowInformationBox(const Text& message, QWidget* parent) {
+  CentredBox box(QMessageBox::NoIcon, Title(), ToQString(message), parent);
   box.setObjectName(QStringLiteral("InformationBox"));
   QPushButton* ok = AddButton(box, "OK", QMessageBox::AcceptRole, "OkButton");
   box.setDefaultButton(ok);
@@ -65,8 +69,8 @@ void ShowInformationBox(const Text& message) {
   Run(box);
 }
 
-void ShowErrorBoxQt(const Text& message) {
-  QMessageBox box(QMessageBox::Critical, Title(), ToQString(ErrorBoxText(message)));
+void ShowErrorBoxQt(const Text& message, QWidget* parent) {
+  CentredBox box(QMessageBox::Critical, Title(), ToQString(ErrorBoxText(message)), parent);
   box.setObjectName(QStringLiteral("ErrorBox"));
   QPushButton* ok = AddButton(box, "OK", QMessageBox::AcceptRole, "OkButton");
   box.setDefaultButton(ok);

@@ -1,19 +1,22 @@
-// The modal boxes: centred, each with its own event loop, so timers tick on
-// while it is open. Object names let tests find and answer them.
+// The modal boxes: centred on the screen, each with its own event loop, so
+// timers tick on while it is open. A parent only keeps the box above that
+// window. Object names let tests find and answer them.
 #pragma once
 
 #include "text/text.h"
+
+class QWidget;
 
 namespace quillivar {
 
 // "確認", a question icon, "OK" (default, Enter) and "キャンセル" (Escape).
 // True only for OK; closing the box counts as キャンセル.
-bool AskConfirmationBox(const Text& question);
-// Captioned with the application title, no icon, one "OK".
-void ShowInformationBox(const Text& message);
+bool AskConfirmationBox(const Text& question, QWidget* parent = nullptr);
+// Captioned with the application title, no icon, one "OK" (Enter or Escape).
+void ShowInformationBox(const Text& message, QWidget* parent = nullptr);
 // Captioned with the application title, an error icon, "OK"; the text ends
 // with "." by the error box's rule.
-void ShowErrorBoxQt(const Text& message);
+void ShowErrorBoxQt(const Text& message, QWidget* parent = nullptr);
 
 // While set, every box returns at once as if closed: a close of the main
 // window asked for during a run must not wait on the user.

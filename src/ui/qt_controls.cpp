@@ -1,6 +1,9 @@
 #include "ui/qt_controls.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
+#include <QWidget>
 
 #include "text/code_page.h"
 #include "ui/qt_text.h"
@@ -13,6 +16,15 @@ QFont WindowFont() {
                     QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
   font.setPixelSize(11);
   return font;
+}
+
+void CentreOnScreen(QWidget& window) {
+  const QScreen* screen = window.screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QSize frame = window.frameGeometry().size();
+  window.move(screen->availableGeometry().center() -
+              QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,

@@ -13,6 +13,11 @@ namespace quillivar {
 // font where Tahoma is missing.
 QFont WindowFont();
 
+// Puts the window, its frame included where the frame is known yet, at the
+// centre of the screen it is on. Meant for a show event, after the window has
+// taken its final size.
+void CentreOnScreen(QWidget& window);
+
 // A push button that is never a default button: Enter acts only on the
 // focused one. `caption` is a UTF-8 literal of the sources.
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,

@@ -4,15 +4,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "catalogue/catalogue.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 #include "ui/qt_text.h"
@@ -132,6 +135,9 @@ TEST_F(SettingsDialogTest, AFailedSaveShowsTheErrorAndKeepsTheBoxes) {
 TEST_F(SettingsDialogTest, ClosingAndReopeningKeepsBoxesRadioChoiceAndPosition) {
   QPoint moved;
   ShowAnd([&] {
+    const QPoint offCentre = dialog.geometry().center() -
+                             QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 2);  // first showing: centred
     dialog.SetCheckBoxChecked(5, false);
     Click(dialog.RadioButton2);
     dialog.move(dialog.pos() + QPoint(30, 20));
@@ -153,6 +159,12 @@ TEST_F(SettingsDialogTest, EscapeDoesNotCloseAndEnterPressesOnlyTheFocusedButton
   ShowAnd([&] {
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
+    // Escape on a focused control travels up to the dialog, which keeps it.
+    dialog.CheckBox(7)->setFocus();
+    QTest::keyClick(dialog.CheckBox(7), Qt::Key_Escape);
+    dialog.BitBtn5->setFocus();
+    QTest::keyClick(dialog.BitBtn5, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
     SetAll(false);
     dialog.CheckBox(12)->setFocus();
     QTest::keyClick(dialog.CheckBox(12), Qt::Key_Return);
@@ -162,6 +174,43 @@ TEST_F(SettingsDialogTest, EscapeDoesNotCloseAndEnterPressesOnlyTheFocusedButton
     QTest::keyClick(dialog.BitBtn7, Qt::Key_Return);
     EXPECT_EQ(Checked(), Range(1, 10));
   });
+}
+
+TEST_F(SettingsDialogTest, TheCatalogueReadsTheLiveBoxes) {
+  const Selection& selection = dialog;
+  dialog.SetCheckBoxChecked(12, false);  // 水産・農林業, code 0050
+  EXPECT_FALSE(IsIndustryCodeSelected(selection, "0050"));
+  EXPECT_TRUE(IsIndustryNameSelected(selection, Sjis("銀行業")));
+  Click(dialog.CheckBox(12));
+  EXPECT_TRUE(IsIndustryCodeSelected(selection, "0050"));
+  Click(dialog.CheckBox(13));
+  EXPECT_FALSE(IsIndustryNameSelected(selection, Sjis("銀行業")));
+}
+
+TEST_F(SettingsDialogTest, InitialSettingsThenSaveWritesFortyThreeTrueLines) {
+  SetAll(false);  // as after a start without a settings file
+  Click(dialog.BitBtn4);
+  Click(dialog.BitBtn3);
+  std::string expected;
+  for (int line = 1; line <= 43; ++line) expected += "True\r\n";
+  EXPECT_EQ(ReadBytes(dir.File("UserSetting.dat")), expected);
+}
+
+TEST_F(SettingsDialogTest, HasAFixedFrameWithOnlyACloseBox) {
+  const Qt::WindowFlags flags = dialog.windowFlags();
+  EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+  EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+  EXPECT_EQ(dialog.Panel1->frameShape(), QFrame::Panel);
+  EXPECT_EQ(dialog.Panel1->frameShadow(), QFrame::Raised);
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+    EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+  }
+  EXPECT_EQ(dialog.CheckBox(1)->font().pixelSize(), 11);
+  EXPECT_EQ(dialog.CheckBox(1)->font().families().value(0), QStringLiteral("Tahoma"));
 }
 
 TEST_F(SettingsDialogTest, ControlsStandWhereTheLayoutPutsThem) {

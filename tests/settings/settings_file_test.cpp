@@ -1,8 +1,11 @@
 #include "settings/settings_file.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include <filesystem>
@@ -197,6 +200,113 @@ TEST_F(SettingsFileTest, AWriteThatFailsPartWayLeavesTheOldFileByteForByte) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+}  // namespace
+}  // namespace quillivar
+
+// The test is linked with --wrap=read: a read of one chosen file can be made
+// to fail after a number of successful reads, as a failing disk would.
+namespace {
+
+struct ReadFault {
+  bool armed = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  int readsLeft = 0;
+  int failed = 0;
+};
+ReadFault readFault;
+
+}  // namespace
+
+extern "C" ssize_t __real_read(int fd, void* buffer, size_t count);
+extern "C" ssize_t __wrap_read(int fd, void* buffer, size_t count) {
+  struct stat info {};
+  if (readFault.armed && ::fstat(fd, &info) == 0 && info.st_dev == readFault.device &&
+      info.st_ino == readFault.inode) {
+    if (readFault.readsLeft == 0) {
+      ++readFault.failed;
+      errno = EIO;
+      return -1;
+    }
+    --readFault.readsLeft;
+  }
+  return __real_read(fd, buffer, count);
+}
+
+namespace quillivar {
+namespace {
+
+std::size_t OpenFileCount() {
+  return static_cast<std::size_t>(
+      std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                    std::filesystem::directory_iterator()));
+}
+
+class FailingReads {
+ public:
+  FailingReads(const std::string& path, int successfulReads) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    readFault = {true, info.st_dev, info.st_ino, successfulReads, 0};
+  }
+  ~FailingReads() { readFault.armed = false; }
+  int Failed() const { return readFault.failed; }
+};
+
+TEST_F(SettingsFileTest, AReadFailingMidFileKeepsTheLinesBeforeAndCreationGoesOn) {
+  // The first block ends inside line 4, so the read of line 4 fails.
+  WriteBytes(Path(), "True\r\nFalse\r\nTrue\r\n" + std::string(70000, 'x') + "\r\n" +
+                         Lines(39, "True"));
+  const std::size_t openBefore = OpenFileCount();
+  {
+    FailingReads failing(Path(), 1);
+    LoadSelectionAtCreate(ui, fields);
+    ASSERT_EQ(failing.Failed(), 1) << "the fault never reached the reader";
+  }
+  EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (5)"});
+  EXPECT_EQ(fields.ExeDir, dir.Dir());
+  std::array<bool, 43> expected{};
+  expected[0] = expected[2] = true;
+  EXPECT_EQ(fields.LoadedSelection, expected);
+  EXPECT_EQ(OpenFileCount(), openBefore);  // the file was let go
+}
+
+TEST_F(SettingsFileTest, AFileThatOpensButCannotBeReadIsReported) {
+  // Reading a process's memory from address 0 fails: a regular file whose
+  // very first read fails.
+  std::filesystem::create_symlink("/proc/self/mem", Path());
+  const std::size_t openBefore = OpenFileCount();
+  LoadSelectionAtCreate(ui, fields);
+  EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (5)"});
+  EXPECT_EQ(fields.LoadedSelection, (std::array<bool, 43>{}));
+  EXPECT_EQ(OpenFileCount(), openBefore);
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeOpenedIsReportedAndLeavesTheFlags) {
+  WriteBytes(Path(), Lines(43, "True"));
+  std::array<bool, 43> flags{};
+  flags[5] = true;
+  rlimit saved{};
+  ::getrlimit(RLIMIT_NOFILE, &saved);
+  const int nextFree = ::open("/dev/null", O_RDONLY);
+  ASSERT_GE(nextFree, 0);
+  ::close(nextFree);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(nextFree);  // no room for one more
+  ::setrlimit(RLIMIT_NOFILE, &tight);
+  Text message;
+  try {
+    ReadSettingsFile(dir.Dir(), flags);
+  } catch (const IoError& error) {
+    message = error.Message();
+  }
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(message, Sjis("オープンしたファイルが多すぎます"));
+  std::array<bool, 43> expected{};
+  expected[5] = true;
+  EXPECT_EQ(flags, expected);
 }
 
 }  // namespace

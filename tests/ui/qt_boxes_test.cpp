@@ -2,15 +2,19 @@
 #include "ui/qt_boxes.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <list>
 
 #include <gtest/gtest.h>
 
 #include "text/code_page.h"
+#include "ui/qt_text.h"
 
 namespace quillivar {
 namespace {
@@ -21,11 +25,14 @@ struct Seen {
   std::string text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   std::vector<std::string> buttons;
+  QPoint offCentre;  // from the screen's centre
 };
 
-// Runs `answer` on the next box that opens, after noting what it shows.
-Seen WhenBoxOpens(std::function<void(QMessageBox*)> answer) {
-  Seen seen;
+// Runs `answer` on the next box that opens, after noting what it shows. The
+// note outlives the call: the poll writes it later, from the box's own loop.
+const Seen& WhenBoxOpens(std::function<void(QMessageBox*)> answer) {
+  static std::list<Seen> notes;
+  Seen& seen = notes.emplace_back();
   auto* poll = new QTimer;
   QObject::connect(poll, &QTimer::timeout, [poll, &seen, answer] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -37,6 +44,8 @@ Seen WhenBoxOpens(std::function<void(QMessageBox*)> answer) {
     seen.text = box->text().toStdString();
     seen.icon = box->icon();
     for (QAbstractButton* button : box->buttons()) seen.buttons.push_back(button->text().toStdString());
+    seen.offCentre =
+        box->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
     answer(box);
   });
   poll->start(5);
@@ -91,6 +100,33 @@ TEST(QtBoxesTest, ErrorBoxShowsTheMessageWithItsFullStop) {
   const Seen& plain = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
   ShowErrorBoxQt("UTF-8 Unknown code.");
   EXPECT_EQ(plain.text, "UTF-8 Unknown code.");
+}
+
+TEST(QtBoxesTest, BoxesStandAtTheScreensCentreWithOrWithoutAParent) {
+  QWidget parent;
+  parent.setGeometry(10, 10, 120, 80);
+  parent.show();
+  // The error box grows for its icon while it is shown; it must be centred
+  // at its final size.
+  const Seen& withParent = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  ShowErrorBoxQt(Sjis("ファイルへのアクセスが拒否されました"), &parent);
+  EXPECT_EQ(withParent.name, "ErrorBox");
+  EXPECT_LE(withParent.offCentre.manhattanLength(), 2);
+  const Seen& error = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  ShowErrorBoxQt("x");
+  EXPECT_LE(error.offCentre.manhattanLength(), 2);
+  const Seen& question = WhenBoxOpens([](QMessageBox* box) { Button(box, "CancelButton")->click(); });
+  EXPECT_FALSE(AskConfirmationBox("?", &parent));
+  EXPECT_LE(question.offCentre.manhattanLength(), 2);
+}
+
+TEST(QtTextTest, ShiftJisAndQtStringsMeetWithoutLoss) {
+  const Text sjis = Sjis("銘柄情報取得：ｶﾀｶﾅ ABC 表");
+  const QString text = ToQString(sjis);
+  EXPECT_EQ(text, QStringLiteral(u"銘柄情報取得：ｶﾀｶﾅ ABC 表"));
+  EXPECT_EQ(FromQString(text), sjis);
+  EXPECT_EQ(FromQString(QString()), Text());
+  EXPECT_EQ(FromQString(QStringLiteral(u"a€b")), "a?b");  // no such character in the code page
 }
 
 TEST(QtBoxesTest, TimersTickWhileABoxIsOpen) {
