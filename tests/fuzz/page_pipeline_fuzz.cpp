@@ -12,6 +12,7 @@
 
 #include "catalogue/catalogue.h"
 #include "fuzz_check.h"
+#include "page_reference.h"
 #include "quote/page_parser.h"
 #include "quote/utf8tosjis.h"
 #include "text/error.h"
@@ -22,120 +23,7 @@ namespace {
 using quillivar::RowFields;
 using quillivar::ScanOutcome;
 using quillivar::Text;
-
-constexpr std::string_view kCodeMarker =
-    "<tdclass=\"centeryjM\"><ahref=\"/stocks/detail/?code=";
-constexpr std::string_view kMarketMarker = "<tdclass=\"centeryjSt\">";
-constexpr std::string_view kMarketCellEnd = "</td>";
-constexpr std::string_view kNameMarker =
-    "<td><strongclass=\"yjMt\"><ahref=\"/stocks/detail/?code=";
-constexpr std::string_view kNameLinkEnd = "</a>";
-constexpr std::string_view kMarkers[] = {kCodeMarker, kMarketMarker, kMarketCellEnd,
-                                         kNameMarker, kNameLinkEnd};
-
-// Aborts at the n-th pump (never for 0), as the abort button would.
-class AbortingUi : public quillivar::fuzz::PumpOnlyUi {
- public:
-  AbortingUi(long long abortAtPump, bool& abortRequested)
-      : abortAtPump_(abortAtPump), abortRequested_(abortRequested) {}
-  void PumpEvents() override {
-    PumpOnlyUi::PumpEvents();
-    if (pumpCount == abortAtPump_) abortRequested_ = true;
-  }
-
- private:
-  long long abortAtPump_;
-  bool& abortRequested_;
-};
-
-bool IsRemovedByte(char byte) {
-  return byte == '\r' || byte == '\n' || byte == '\t' || byte == ' ';
-}
-
-Text ReferenceNormalise(std::string_view text) {
-  Text out;
-  for (const char byte : text) {
-    if (!IsRemovedByte(byte)) out.push_back(byte);
-  }
-  return out;
-}
-
-Text ReferenceTrim(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
-  return Text(text);
-}
-
-Text ReferenceIndustryName(std::string_view code) {
-  for (const auto& industry : quillivar::IndustryCatalogue()) {
-    if (industry.code == code) return industry.name;
-  }
-  return {};
-}
-
-struct ReferenceResult {
-  ScanOutcome outcome;
-  long long pumps;
-};
-
-// The row scan step by step: the current text is consumed from the front,
-// every search runs over the whole rest of it.
-ReferenceResult ReferenceScan(std::string_view current, std::string_view industryCode,
-                              RowFields& fields, Text& rowsText, long long abortAtPump) {
-  long long pumps = 0;
-  while (true) {
-    ++pumps;
-    if (pumps == abortAtPump) return {ScanOutcome::Aborted, pumps};
-
-    std::size_t at = current.find(kCodeMarker);
-    if (at == std::string_view::npos) return {ScanOutcome::Finished, pumps};
-    current.remove_prefix(at + kCodeMarker.size());
-    fields.code = Text(current.substr(0, 4));
-
-    at = current.find(kMarketMarker);
-    if (at != std::string_view::npos) {
-      current.remove_prefix(at + kMarketMarker.size());
-      const std::size_t end = current.find(kMarketCellEnd);
-      fields.market = end == std::string_view::npos ? Text() : Text(current.substr(0, end));
-    }
-
-    bool nameClosed = false;
-    at = current.find(kNameMarker);
-    if (at != std::string_view::npos) {
-      const std::size_t start = at + 59;  // marker, four-byte code, '"' '>'
-      current.remove_prefix(start <= current.size() ? start : current.size());
-      const std::size_t end = current.find(kNameLinkEnd);
-      nameClosed = end != std::string_view::npos;
-      fields.name = nameClosed ? Text(current.substr(0, end)) : Text();
-    }
-
-    fields.industry = ReferenceIndustryName(industryCode);
-    if (fields.market != "&nbsp;") {
-      rowsText += fields.code + "," + fields.market + "," + fields.name + "," +
-                  fields.industry + "\r\n";
-    }
-    if (!nameClosed) return {ScanOutcome::Finished, pumps};
-  }
-}
-
-bool SameFields(const RowFields& a, const RowFields& b) {
-  return a.code == b.code && a.market == b.market && a.name == b.name &&
-         a.industry == b.industry;
-}
-
-// Chunk sizes 1..1024 as a read may return them; seed 0 reads full chunks.
-class ChunkSizes {
- public:
-  explicit ChunkSizes(std::uint32_t seed) : state_(seed) {}
-  std::size_t Next() {
-    if (state_ == 0) return 1024;
-    state_ = state_ * 1664525u + 1013904223u;
-    return 1 + (state_ >> 8) % 1024;
-  }
-
- private:
-  std::uint32_t state_;
-};
+using namespace quillivar::fuzz;
 
 Text ReadBody(std::string_view body, ChunkSizes& sizes) {
   Text page;

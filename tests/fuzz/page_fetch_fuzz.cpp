@@ -1,0 +1,231 @@
+// FetchIndustryRows against a scripted site whose pages are any bytes, read
+// back in chunks of any size: the rows text is that of the page rules applied
+// to the chunks the site served, pages are asked for in order with the right
+// URL and user agent, each page's handles are closed (request first) before
+// the next page and on every way out, and an abort at any pump gives no rows.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "page_reference.h"
+#include "quote/internet.h"
+#include "quote/page_fetch.h"
+#include "quote/utf8tosjis.h"
+#include "text/error.h"
+
+namespace {
+
+using quillivar::RowFields;
+using quillivar::Text;
+using namespace quillivar::fuzz;
+
+constexpr std::string_view kHost = "quote.test:8931";
+
+struct Site {
+  std::vector<std::string> pages;  // page k is pages[k - 1]; later pages are empty
+  long long failingPage = 0;       // that page has no session or no request
+  bool failWithoutSession = false;
+  std::uint32_t chunkSeed = 0;
+  Text industryCode;
+};
+
+// What the client did with the site.
+struct Visit {
+  explicit Visit(const Site& site) : sizes(site.chunkSeed) {}
+  ChunkSizes sizes;
+  std::vector<std::vector<std::string>> served;  // per page, each read's bytes
+  int liveSessions = 0;
+  int liveRequests = 0;
+};
+
+class ScriptedRequest : public quillivar::InternetRequest {
+ public:
+  ScriptedRequest(std::string_view body, Visit& visit) : rest_(body), visit_(visit) {
+    ++visit_.liveRequests;
+  }
+  ~ScriptedRequest() override { --visit_.liveRequests; }
+
+  std::size_t Read(char* buffer, std::size_t capacity) override {
+    FUZZ_CHECK(capacity >= 1 && capacity <= 1024);
+    std::size_t count = visit_.sizes.Next();
+    if (count > capacity) count = capacity;
+    if (count > rest_.size()) count = rest_.size();
+    if (count == 0) return 0;
+    std::memcpy(buffer, rest_.data(), count);
+    visit_.served.back().emplace_back(rest_.substr(0, count));
+    rest_.remove_prefix(count);
+    return count;
+  }
+
+ private:
+  std::string_view rest_;
+  Visit& visit_;
+};
+
+class ScriptedSession : public quillivar::InternetSession {
+ public:
+  ScriptedSession(const Site& site, Visit& visit) : site_(site), visit_(visit) {
+    ++visit_.liveSessions;
+  }
+  ~ScriptedSession() override {
+    FUZZ_CHECK(visit_.liveRequests == 0);  // the request is closed first
+    --visit_.liveSessions;
+  }
+
+  std::unique_ptr<quillivar::InternetRequest> OpenUrl(const std::string& url) override {
+    const auto page = static_cast<long long>(visit_.served.size()) + 1;
+    FUZZ_CHECK(url == "http://" + std::string(kHost) + "/stocks/qi/?ids=" +
+                          site_.industryCode + "&p=" + std::to_string(page));
+    FUZZ_CHECK(page <= static_cast<long long>(site_.pages.size()) + 1);
+    visit_.served.emplace_back();
+    if (page == site_.failingPage) return nullptr;
+    std::string_view body;
+    if (page <= static_cast<long long>(site_.pages.size())) body = site_.pages[page - 1];
+    return std::make_unique<ScriptedRequest>(body, visit_);
+  }
+
+ private:
+  const Site& site_;
+  Visit& visit_;
+};
+
+class ScriptedInternet : public quillivar::Internet {
+ public:
+  ScriptedInternet(const Site& site, Visit& visit) : site_(site), visit_(visit) {}
+
+  std::unique_ptr<quillivar::InternetSession> Open(const std::string& agent) override {
+    FUZZ_CHECK(agent == "MyApp");
+    FUZZ_CHECK(visit_.liveSessions == 0);  // the last page's handles are closed
+    const auto page = static_cast<long long>(visit_.served.size()) + 1;
+    if (site_.failWithoutSession && page == site_.failingPage) {
+      visit_.served.emplace_back();
+      return nullptr;
+    }
+    return std::make_unique<ScriptedSession>(site_, visit_);
+  }
+
+ private:
+  const Site& site_;
+  Visit& visit_;
+};
+
+struct Fetched {
+  std::optional<Text> rows;
+  bool unknownCode = false;
+  long long pumps = 0;
+};
+
+Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
+  bool abortRequested = false;
+  AbortingUi ui(abortAtPump, abortRequested);
+  ScriptedInternet internet(site, visit);
+  const quillivar::QuoteClient client{internet, ui, abortRequested, std::string(kHost)};
+  Fetched fetched;
+  try {
+    fetched.rows = quillivar::FetchIndustryRows(client, site.industryCode);
+  } catch (const quillivar::Error& error) {
+    FUZZ_CHECK(error.Message() == "UTF-8 Unknown code.");
+    fetched.unknownCode = true;
+  }
+  fetched.pumps = ui.pumpCount;
+  FUZZ_CHECK(visit.liveSessions == 0 && visit.liveRequests == 0);
+  return fetched;
+}
+
+// The page rules over what the site served, page by page.
+struct Expected {
+  Text rows;
+  bool unknownCode = false;
+  std::size_t pages = 0;
+  std::vector<long long> pumpsAfterPage;  // running total at the end of each page
+};
+
+Expected Reference(const Site& site, const Visit& visit) {
+  Expected expected;
+  RowFields fields;
+  Text rowsText;
+  long long pumps = 0;
+  for (long long page = 1;; ++page) {
+    FUZZ_CHECK(static_cast<std::size_t>(page) <= visit.served.size());
+    const std::vector<std::string>& reads = visit.served[page - 1];
+    const bool hadRequest = page != site.failingPage;
+    Text collected;
+    for (const std::string& read : reads) collected += read.substr(0, read.find('\0'));
+    if (hadRequest) pumps += static_cast<long long>(reads.size()) + 1;  // and the empty read
+    expected.pages = static_cast<std::size_t>(page);
+    Text pageText;
+    try {
+      pageText = quillivar::Utf8ToSjisDropBom(ReferenceNormalise(collected));
+    } catch (const quillivar::Error&) {
+      expected.unknownCode = true;
+      expected.pumpsAfterPage.push_back(pumps);
+      return expected;
+    }
+    const std::string link = "<ahref=\"/stocks/qi/?ids=" + site.industryCode + "&p=" +
+                             std::to_string(page + 1) + "\">";
+    const bool lastPage = pageText.find(link) == Text::npos;
+    pumps += ReferenceScan(pageText, site.industryCode, fields, rowsText, 0).pumps;
+    expected.pumpsAfterPage.push_back(pumps);
+    if (lastPage) break;
+  }
+  expected.rows = ReferenceTrim(rowsText);
+  return expected;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider provider(data, size);
+  Site site;
+  const auto& catalogue = quillivar::IndustryCatalogue();
+  const auto choice = provider.ConsumeIntegralInRange<std::size_t>(0, catalogue.size());
+  site.industryCode = choice < catalogue.size() ? catalogue[choice].code : Text("9999");
+  site.failingPage = provider.ConsumeIntegralInRange<long long>(0, 4);
+  site.failWithoutSession = provider.ConsumeBool();
+  site.chunkSeed = provider.ConsumeIntegral<std::uint32_t>();
+  const auto abortChoice = provider.ConsumeIntegral<std::uint16_t>();
+  const int pageCount = provider.ConsumeIntegralInRange<int>(1, 3);
+  const std::string body = provider.ConsumeRemainingBytesAsString();
+  for (int k = 0; k < pageCount; ++k) {
+    const std::size_t from = body.size() * static_cast<std::size_t>(k) / pageCount;
+    const std::size_t to = body.size() * static_cast<std::size_t>(k + 1) / pageCount;
+    site.pages.push_back(body.substr(from, to - from));
+  }
+
+  Visit visit(site);
+  const Fetched fetched = Fetch(site, visit, 0);
+  const Expected expected = Reference(site, visit);
+  FUZZ_CHECK(visit.served.size() == expected.pages);
+  FUZZ_CHECK(fetched.unknownCode == expected.unknownCode);
+  FUZZ_CHECK(fetched.pumps == expected.pumpsAfterPage.back());
+  if (!expected.unknownCode) {
+    FUZZ_CHECK(fetched.rows.has_value());
+    FUZZ_CHECK(*fetched.rows == expected.rows);
+  }
+
+  // The same visit aborted at one of its pumps: no rows, and no page after the
+  // one that was being read.
+  const long long abortAtPump = 1 + abortChoice % (fetched.pumps + 1);
+  Visit aborted(site);
+  const Fetched abortedFetch = Fetch(site, aborted, abortAtPump);
+  if (abortAtPump <= fetched.pumps) {
+    FUZZ_CHECK(!abortedFetch.unknownCode);  // the abort comes before any conversion fails
+    FUZZ_CHECK(!abortedFetch.rows.has_value());
+    FUZZ_CHECK(abortedFetch.pumps == abortAtPump);
+    std::size_t pageOfPump = 0;
+    while (expected.pumpsAfterPage[pageOfPump] < abortAtPump) ++pageOfPump;
+    FUZZ_CHECK(aborted.served.size() == pageOfPump + 1);
+  } else {
+    FUZZ_CHECK(abortedFetch.rows == fetched.rows);
+    FUZZ_CHECK(abortedFetch.unknownCode == fetched.unknownCode);
+  }
+  return 0;
+}
