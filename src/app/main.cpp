@@ -22,7 +22,9 @@ int main(int argc, char** argv) {
   };
   quillivar::CurlInternet internet(internetOptions);
 
-  quillivar::TForm1 form1(internet, {quillivar::CompiledQuoteHost()});
+  quillivar::TForm1::Options options;
+  options.quoteHost = quillivar::CompiledQuoteHost();
+  quillivar::TForm1 form1(internet, options);
   quillivar::TForm2 form2(quillivar::RunningExecutableDirectory());
   form1.AttachSettingsDialog(&form2);
 

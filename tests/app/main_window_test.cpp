@@ -189,9 +189,9 @@ TEST_F(MainWindowTest, AppliesTheSavedSelectionOnceAtTheFirstActivation) {
   QWidget other;
   other.show();
   other.activateWindow();
-  QTest::qWaitForWindowActive(&other);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   form1->activateWindow();
-  QTest::qWaitForWindowActive(form1.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
   EXPECT_TRUE(form2->IsCheckBoxChecked(12));
 }
 
