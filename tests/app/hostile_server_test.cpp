@@ -35,11 +35,15 @@
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "settings/settings_dialog.h"
+#include "app/box_answerer.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 
 namespace quillivar {
 namespace {
+
+using testing::BoxAnswerer;
+using testing::PressOk;
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -215,50 +219,6 @@ class HostileSite {
   std::thread lifetime_;
 };
 
-// Answers the modal boxes as they come up, from the event loop they run. A
-// box without a scripted answer is closed with OK, so that an unexpected box
-// fails the test instead of hanging it.
-class BoxAnswerer {
- public:
-  using Answer = std::function<void(QMessageBox*)>;
-  BoxAnswerer() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-    timer_.start();
-  }
-  void Then(Answer answer) { answers_.push_back(std::move(answer)); }
-  std::vector<std::string> seen;  // "ObjectName:text" in UTF-8
-
- private:
-  void Poll() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || box == last_ || !box->isVisible()) return;
-    last_ = box;
-    seen.push_back(box->objectName().toStdString() + ":" + box->text().toStdString());
-    Answer answer = Press("OkButton");
-    if (!answers_.empty()) {
-      answer = std::move(answers_.front());
-      answers_.erase(answers_.begin());
-    }
-    answer(box);
-  }
-  static Answer Press(const char* buttonName) {
-    return [buttonName](QMessageBox* box) {
-      auto* button = box->findChild<QPushButton*>(QString::fromLatin1(buttonName));
-      if (button != nullptr) QTest::mouseClick(button, Qt::LeftButton);
-    };
-  }
-
-  QTimer timer_;
-  std::vector<Answer> answers_;
-  QMessageBox* last_ = nullptr;
-};
-
-void PressOk(QMessageBox* box) {
-  auto* button = box->findChild<QPushButton*>(QStringLiteral("OkButton"));
-  ASSERT_NE(button, nullptr);
-  QTest::mouseClick(button, Qt::LeftButton);
-}
 
 // A fast timer that ticks only when the window's thread processes events:
 // the largest gap between two ticks is the longest the window was frozen.

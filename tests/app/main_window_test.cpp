@@ -24,12 +24,17 @@
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "settings/settings_dialog.h"
+#include "app/box_answerer.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {
 namespace {
+
+using testing::BoxAnswerer;
+using testing::PressCancel;
+using testing::PressOk;
 
 using testing::ReadBytes;
 using testing::TempDir;
@@ -86,41 +91,6 @@ class LoopbackSite {
   int requests_ = 0;
 };
 
-// Answers the modal boxes as they come up, from the event loop they run.
-class BoxAnswerer {
- public:
-  using Answer = std::function<void(QMessageBox*)>;
-  BoxAnswerer() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-    timer_.start();
-  }
-  void Then(Answer answer) { answers_.push_back(std::move(answer)); }
-  std::vector<std::string> seen;  // "ObjectName:text" in UTF-8
-
- private:
-  void Poll() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || box == last_ || !box->isVisible()) return;
-    last_ = box;
-    seen.push_back(box->objectName().toStdString() + ":" + box->text().toStdString());
-    if (answers_.empty()) return;
-    Answer answer = std::move(answers_.front());
-    answers_.erase(answers_.begin());
-    answer(box);
-  }
-  QTimer timer_;
-  std::vector<Answer> answers_;
-  QMessageBox* last_ = nullptr;
-};
-
-void Press(QMessageBox* box, const char* buttonName) {
-  auto* button = box->findChild<QPushButton*>(QString::fromLatin1(buttonName));
-  ASSERT_NE(button, nullptr) << buttonName;
-  QTest::mouseClick(button, Qt::LeftButton);
-}
-void PressOk(QMessageBox* box) { Press(box, "OkButton"); }
-void PressCancel(QMessageBox* box) { Press(box, "CancelButton"); }
 
 class MainWindowTest : public ::testing::Test {
  protected:
