@@ -51,7 +51,7 @@ class NoFile : public StockListFile {
 };
 
 std::vector<Text> DescendingRows(int count) {
-  const Text tail = "," + Sjis("東証1部,見本建設,建設業");
+  const Text tail = Sjis(",東証1部,見本建設,建設業");
   std::vector<Text> rows;
   for (int i = 0; i < count; ++i) {
     rows.push_back(std::to_string(9999 - i % 9000) + tail);

@@ -69,7 +69,11 @@ const UnitTable& Table() {
         ok = toSjis.Convert(inPtr, inLeft, out) && !out.empty() &&
              out.size() <= 2;
       }
-      if (!ok) out = "?";
+      if (!ok) {
+        built->length[unit] = 1;
+        built->bytes[unit] = {'?', '\0'};
+        continue;
+      }
       built->length[unit] = static_cast<std::uint8_t>(out.size());
       built->bytes[unit] = {out[0], out.size() > 1 ? out[1] : '\0'};
     }
