@@ -4,17 +4,14 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
-#include <new>
 
 #include "quote/page_fetch.h"
 #include "run/download_run.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
 #include "text/code_page.h"
-#include "text/error.h"
 #include "ui/qt_boxes.h"
 #include "ui/qt_controls.h"
 #include "ui/qt_text.h"
@@ -26,7 +23,7 @@ TForm1::TForm1(Internet& internet, Options options)
   BuildControls(options_.timerIntervalMs);
   services_ = std::make_unique<QtUiServices>(
       MainWindowControls{Button1, Button2, Button3, StatusBar1, Timer1}, options_.exeDir);
-  AtEdge([this] { FormCreate(); });
+  RunAtHandlerEdge([this] { FormCreate(); }, this);
 }
 
 TForm1::~TForm1() = default;
@@ -47,7 +44,6 @@ void TForm1::BuildControls(int timerIntervalMs) {
   Button3 = MakeButton(this, "Button3", "中止", QRect(348, 8, 47, 25));
   setTabOrder(Button1, Button2);
   setTabOrder(Button2, Button3);
-  for (QPushButton* button : {Button1, Button2, Button3}) button->installEventFilter(this);
 
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -59,35 +55,17 @@ void TForm1::BuildControls(int timerIntervalMs) {
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(timerIntervalMs);
 
-  connect(Button1, &QPushButton::clicked, this, [this] { AtEdge([this] { Button1Click(); }); });
-  connect(Button2, &QPushButton::clicked, this, [this] { AtEdge([this] { Button2Click(); }); });
-  connect(Button3, &QPushButton::clicked, this, [this] { AtEdge([this] { Button3Click(); }); });
-  connect(Timer1, &QTimer::timeout, this, [this] { AtEdge([this] { Timer1Timer(); }); });
+  connect(Button1, &QPushButton::clicked, this, [this] { RunAtHandlerEdge([this] { Button1Click(); }, this); });
+  connect(Button2, &QPushButton::clicked, this, [this] { RunAtHandlerEdge([this] { Button2Click(); }, this); });
+  connect(Button3, &QPushButton::clicked, this, [this] { RunAtHandlerEdge([this] { Button3Click(); }, this); });
+  connect(Timer1, &QTimer::timeout, this, [this] { RunAtHandlerEdge([this] { Timer1Timer(); }, this); });
 
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  CentreOnScreen(*this);
 }
 
 UiServices& TForm1::Services() { return *services_; }
 
 void TForm1::AttachSettingsDialog(TForm2* dialog) { services_->AttachSettingsDialog(dialog); }
-
-// Qt lets no exception cross its event loop: every handler ends here, and an
-// error that escapes it is shown in the error box.
-template <typename Handler>
-void TForm1::AtEdge(Handler handler) {
-  try {
-    handler();
-  } catch (const Error& error) {
-    ShowErrorBoxQt(error.Message());
-  } catch (const std::bad_alloc&) {
-    ShowErrorBoxQt(Sjis("メモリが不足しています"));
-  } catch (const std::exception& error) {
-    ShowErrorBoxQt(Sjis("内部エラー: ") + UnitsToCp932(QString::fromUtf8(error.what()).toStdU16String()));
-  }
-}
 
 void TForm1::FormCreate() { LoadSelectionAtCreate(*services_, *this); }
 
@@ -133,7 +111,7 @@ bool TForm1::event(QEvent* event) {
   // applications are no new activation.
   if (event->type() == QEvent::WindowActivate && !activated_) {
     activated_ = true;
-    AtEdge([this] { FormActivate(); });
+    RunAtHandlerEdge([this] { FormActivate(); }, this);
   }
   return QWidget::event(event);
 }
@@ -150,16 +128,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // Outside a dialog Qt's push buttons ignore Enter; here Enter, like Space,
 // activates the focused button.
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-      if (button->isEnabled()) button->click();
-      return true;
-    }
-  }
-  return QWidget::eventFilter(watched, event);
+void TForm1::keyPressEvent(QKeyEvent* event) {
+  if (ClickFocusedButtonOnEnter(*this, *event)) return;
+  QWidget::keyPressEvent(event);
 }
 
 }  // namespace quillivar

@@ -58,12 +58,10 @@ class TForm1 : public QWidget, public MainWindowFields {
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildControls(int timerIntervalMs);
-  template <typename Handler>
-  void AtEdge(Handler handler);
 
   Internet& internet_;
   Options options_;

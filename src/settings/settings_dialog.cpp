@@ -9,7 +9,6 @@
 
 #include "settings/settings_file.h"
 #include "text/code_page.h"
-#include "text/error.h"
 #include "ui/qt_boxes.h"
 #include "ui/qt_controls.h"
 #include "ui/qt_text.h"
@@ -127,16 +126,7 @@ void TForm2::BuildControls() {
   }
 
   const auto guarded = [this](void (TForm2::*handler)()) {
-    return [this, handler] {
-      // No exception may cross Qt's event loop.
-      try {
-        (this->*handler)();
-      } catch (const Error& error) {
-        ShowErrorBoxQt(error.Message(), this);
-      } catch (...) {
-        ShowErrorBoxQt(Sjis("内部エラー"), this);
-      }
-    };
+    return [this, handler] { RunAtHandlerEdge([this, handler] { (this->*handler)(); }, this); };
   };
   connect(BitBtn3, &QPushButton::clicked, this, guarded(&TForm2::BitBtn3Click));
   connect(BitBtn4, &QPushButton::clicked, this, guarded(&TForm2::BitBtn4Click));
@@ -185,18 +175,13 @@ void TForm2::BitBtn6Click() { SetTargetGroup(false); }
 void TForm2::BitBtn7Click() { SetTargetGroup(true); }
 
 // No cancel button: Escape leaves the dialog open. Enter goes to the focused
-// button only, which handles it itself.
+// button only.
 void TForm2::keyPressEvent(QKeyEvent* event) {
-  const int key = event->key();
-  if (key == Qt::Key_Escape) {
+  if (event->key() == Qt::Key_Escape) {
     event->accept();
     return;
   }
-  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
-    event->accept();
-    return;
-  }
+  if (ClickFocusedButtonOnEnter(*this, *event)) return;
   QDialog::keyPressEvent(event);
 }
 

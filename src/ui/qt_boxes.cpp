@@ -48,6 +48,17 @@ QAbstractButton* Run(QMessageBox& box) {
   return box.clickedButton();
 }
 
+// A box captioned with the application title and one "OK" for Enter and
+// Escape alike.
+void ShowOkBox(QMessageBox::Icon icon, const QString& text, const char* name, QWidget* parent) {
+  CentredBox box(icon, Title(), text, parent);
+  box.setObjectName(QString::fromLatin1(name));
+  QPushButton* ok = AddButton(box, "OK", QMessageBox::AcceptRole, "OkButton");
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  Run(box);
+}
+
 }  // namespace
 
 bool AskConfirmationBox(const Text& question, QWidget* parent) {
@@ -61,21 +72,21 @@ bool AskConfirmationBox(const Text& question, QWidget* parent) {
 }
 
 void ShowInformationBox(const Text& message, QWidget* parent) {
-  CentredBox box(QMessageBox::NoIcon, Title(), ToQString(message), parent);
-  box.setObjectName(QStringLiteral("InformationBox"));
-  QPushButton* ok = AddButton(box, "OK", QMessageBox::AcceptRole, "OkButton");
-  box.setDefaultButton(ok);
-  box.setEscapeButton(ok);
-  Run(box);
+  ShowOkBox(QMessageBox::NoIcon, ToQString(message), "InformationBox", parent);
 }
 
 void ShowErrorBoxQt(const Text& message, QWidget* parent) {
-  CentredBox box(QMessageBox::Critical, Title(), ToQString(ErrorBoxText(message)), parent);
-  box.setObjectName(QStringLiteral("ErrorBox"));
-  QPushButton* ok = AddButton(box, "OK", QMessageBox::AcceptRole, "OkButton");
-  box.setDefaultButton(ok);
-  box.setEscapeButton(ok);
-  Run(box);
+  ShowOkBox(QMessageBox::Critical, ToQString(ErrorBoxText(message)), "ErrorBox", parent);
+}
+
+void ShowUnexpectedErrorBox(const char* what, QWidget* parent) {
+  if (what == nullptr) {
+    ShowErrorBoxQt(Sjis("メモリが不足しています"), parent);
+    return;
+  }
+  Text message = Sjis("内部エラー");
+  if (*what != '\0') message += ": " + FromQString(QString::fromUtf8(what));
+  ShowErrorBoxQt(message, parent);
 }
 
 void SetBoxesCloseAtOnce(bool value) { closeAtOnce = value; }

@@ -3,6 +3,10 @@
 // window. Object names let tests find and answer them.
 #pragma once
 
+#include <exception>
+#include <new>
+
+#include "text/error.h"
 #include "text/text.h"
 
 class QWidget;
@@ -17,6 +21,26 @@ void ShowInformationBox(const Text& message, QWidget* parent = nullptr);
 // Captioned with the application title, an error icon, "OK"; the text ends
 // with "." by the error box's rule.
 void ShowErrorBoxQt(const Text& message, QWidget* parent = nullptr);
+
+// "メモリが不足しています" for a null `what`, otherwise "内部エラー" and it.
+void ShowUnexpectedErrorBox(const char* what, QWidget* parent);
+
+// Runs a window's event handler. Qt lets no exception cross its event loop,
+// so an error that escapes the handler ends here, in the error box.
+template <typename Handler>
+void RunAtHandlerEdge(Handler handler, QWidget* parent = nullptr) {
+  try {
+    handler();
+  } catch (const Error& error) {
+    ShowErrorBoxQt(error.Message(), parent);
+  } catch (const std::bad_alloc&) {
+    ShowUnexpectedErrorBox(nullptr, parent);
+  } catch (const std::exception& error) {
+    ShowUnexpectedErrorBox(error.what(), parent);
+  } catch (...) {
+    ShowUnexpectedErrorBox("", parent);
+  }
+}
 
 // While set, every box returns at once as if closed: a close of the main
 // window asked for during a run must not wait on the user.

@@ -1,6 +1,7 @@
 #include "ui/qt_controls.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
@@ -35,6 +36,15 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
   button->setAutoDefault(false);
   button->setDefault(false);
   return button;
+}
+
+bool ClickFocusedButtonOnEnter(QWidget& window, QKeyEvent& event) {
+  if (event.key() != Qt::Key_Return && event.key() != Qt::Key_Enter) return false;
+  if (auto* button = qobject_cast<QPushButton*>(window.focusWidget())) {
+    if (button->isEnabled()) button->click();
+  }
+  event.accept();
+  return true;
 }
 
 }  // namespace quillivar

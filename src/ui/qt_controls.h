@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QRect>
 
+class QKeyEvent;
 class QPushButton;
 class QWidget;
 
@@ -22,5 +23,9 @@ void CentreOnScreen(QWidget& window);
 // focused one. `caption` is a UTF-8 literal of the sources.
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
                         QRect geometry);
+
+// No button is a default button, so Enter that reaches a window from its
+// focused push button clicks that button, as Space does. True when it did.
+bool ClickFocusedButtonOnEnter(QWidget& window, QKeyEvent& event);
 
 }  // namespace quillivar

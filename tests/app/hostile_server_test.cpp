@@ -779,10 +779,3 @@ TEST_F(HostileServerTest, OneIndustryOfAHundredThousandRowsIsKeptWholeInOrder) {
 
 }  // namespace
 }  // namespace quillivar
-
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  application.setQuitOnLastWindowClosed(false);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -312,9 +312,3 @@ TEST_F(SettingsDialogTest, TheKeyboardFocusFollowsTheLayoutsOrder) {
 
 }  // namespace
 }  // namespace quillivar
-
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -151,9 +151,3 @@ TEST(QtBoxesTest, CloseAtOnceReturnsWithoutWaiting) {
 
 }  // namespace
 }  // namespace quillivar
-
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
