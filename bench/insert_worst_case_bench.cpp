@@ -61,10 +61,12 @@ std::vector<Text> DescendingRows(int count) {
 
 double InsertAll(PumpOnlyUi& ui, MainWindowFields& fields, const std::vector<Text>& rows) {
   NoFile file;
-  DownloadRun run(ui, fields, [](const Text&) { return Text(); }, file);
+  DownloadRun run(ui, fields, [](const Text&, AbortPoint&) { return Text(); }, file);
   run.ClearStockRows();
   const auto start = Clock::now();
-  for (const Text& row : rows) run.InsertStockRow(row);
+  for (const Text& row : rows) {
+    if (!run.InsertStockRow(row)) break;
+  }
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -73,7 +75,7 @@ double InsertAll(PumpOnlyUi& ui, MainWindowFields& fields, const std::vector<Tex
 double AbortLatencyMs(PumpOnlyUi& ui, MainWindowFields& fields,
                       const std::vector<Text>& rows, std::mt19937& random) {
   NoFile file;
-  DownloadRun run(ui, fields, [](const Text&) { return Text(); }, file);
+  DownloadRun run(ui, fields, [](const Text&, AbortPoint&) { return Text(); }, file);
   run.ClearStockRows();
   fields.AbortRequested = false;
   std::atomic<long long> pressedAt{0};
@@ -83,19 +85,20 @@ double AbortLatencyMs(PumpOnlyUi& ui, MainWindowFields& fields,
     pressedAt = Clock::now().time_since_epoch().count();
     QMetaObject::invokeMethod(qApp, [&] { fields.AbortRequested = true; }, Qt::QueuedConnection);
   });
-  double latency = -1;
-  try {
-    // Aborted leaves through the run's private signal; catch everything.
-    // The worst case again and again, until the abort is seen.
-    while (true) {
-      run.ClearStockRows();
-      for (const Text& row : rows) run.InsertStockRow(row);
+  // The worst case again and again, until the abort is seen.
+  bool aborted = false;
+  while (!aborted) {
+    run.ClearStockRows();
+    for (const Text& row : rows) {
+      if (!run.InsertStockRow(row)) {
+        aborted = true;
+        break;
+      }
     }
-  } catch (...) {
-    latency = std::chrono::duration<double, std::milli>(
-                  Clock::now().time_since_epoch() - Clock::duration(pressedAt.load()))
-                  .count();
   }
+  const double latency = std::chrono::duration<double, std::milli>(
+                             Clock::now().time_since_epoch() - Clock::duration(pressedAt.load()))
+                             .count();
   presser.join();
   QCoreApplication::processEvents();
   fields.AbortRequested = false;

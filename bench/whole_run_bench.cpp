@@ -62,7 +62,8 @@ void Print(const Figures& figures) {
 class RecordingInternet : public quillivar::Internet {
  public:
   explicit RecordingInternet(quillivar::Internet& real) : real_(real) {}
-  std::unique_ptr<quillivar::InternetSession> Open(const std::string& agent) override {
+  std::unique_ptr<quillivar::InternetSession> Open(const std::string& agent,
+                                                   quillivar::AbortPoint& abortPoint) override {
     class Session : public quillivar::InternetSession {
      public:
       Session(std::unique_ptr<quillivar::InternetSession> real, std::vector<std::string>& urls)
@@ -76,7 +77,7 @@ class RecordingInternet : public quillivar::Internet {
       std::unique_ptr<quillivar::InternetSession> real_;
       std::vector<std::string>& urls_;
     };
-    auto session = real_.Open(agent);
+    auto session = real_.Open(agent, abortPoint);
     if (!session) return nullptr;
     return std::make_unique<Session>(std::move(session), urls);
   }
@@ -100,9 +101,7 @@ int ProgramRun(const std::string& host, const std::string& urlFile) {
     std::ofstream settings(dir + "UserSetting.dat", std::ios::binary);
     for (int line = 0; line < 43; ++line) settings << "True\r\n";
   }
-  quillivar::CurlInternet::Options options;
-  options.whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-  quillivar::CurlInternet curl(options);
+  quillivar::CurlInternet curl;
   RecordingInternet internet(curl);
   quillivar::TForm1 form1(internet, {host, 2000, dir});
   quillivar::TForm2 form2(dir);

@@ -19,7 +19,7 @@
 namespace quillivar {
 
 TForm1::TForm1(Internet& internet, Options options)
-    : internet_(internet), options_(std::move(options)) {
+    : internet_(internet), options_(std::move(options)), closing_(*this) {
   BuildControls(options_.timerIntervalMs);
   services_ = std::make_unique<QtUiServices>(
       MainWindowControls{Button1, Button2, Button3, StatusBar1, Timer1}, options_.exeDir);
@@ -55,7 +55,11 @@ void TForm1::BuildControls(int timerIntervalMs) {
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(timerIntervalMs);
 
-  connect(Button1, &QPushButton::clicked, this, [this] { RunAtHandlerEdge([this] { Button1Click(); }, this); });
+  // The run's error box is shown inside the run, so a close asked for during
+  // the run closes that box too.
+  connect(Button1, &QPushButton::clicked, this, [this] {
+    closing_.During([this] { RunAtHandlerEdge([this] { Button1Click(); }, this); });
+  });
   connect(Button2, &QPushButton::clicked, this, [this] { RunAtHandlerEdge([this] { Button2Click(); }, this); });
   connect(Button3, &QPushButton::clicked, this, [this] { RunAtHandlerEdge([this] { Button3Click(); }, this); });
   connect(Timer1, &QTimer::timeout, this, [this] { RunAtHandlerEdge([this] { Timer1Timer(); }, this); });
@@ -72,21 +76,12 @@ void TForm1::FormCreate() { LoadSelectionAtCreate(*services_, *this); }
 void TForm1::FormActivate() { ApplyLoadedSelection(*services_, *this); }
 
 void TForm1::Button1Click() {
-  running_ = true;
-  struct Finally {
-    TForm1* form;
-    ~Finally() {
-      form->running_ = false;
-      SetBoxesCloseAtOnce(false);
-      // A close asked for during the run takes effect once it has returned.
-      if (form->closeRequested_) QTimer::singleShot(0, form, &QWidget::close);
-    }
-  } finally{this};
-
-  const QuoteClient client{internet_, *services_, AbortRequested, options_.quoteHost};
-  DownloadRun run(*services_, *this,
-                  [&client](const Text& code) { return FetchIndustryRows(client, code); },
-                  StockListFile);
+  DownloadRun run(
+      *services_, *this,
+      [this](const Text& code, AbortPoint& abortPoint) {
+        return FetchIndustryRows({internet_, abortPoint, options_.quoteHost}, code);
+      },
+      StockListFile);
   run.Button1Click();
 }
 
@@ -116,15 +111,7 @@ bool TForm1::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-  if (running_) {
-    closeRequested_ = true;
-    SetBoxesCloseAtOnce(true);
-    event->ignore();
-    return;
-  }
-  event->accept();
-}
+void TForm1::closeEvent(QCloseEvent* event) { closing_.OnCloseEvent(*event); }
 
 // Outside a dialog Qt's push buttons ignore Enter; here Enter, like Space,
 // activates the focused button.

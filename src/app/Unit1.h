@@ -9,6 +9,7 @@
 #include "quote/internet.h"
 #include "run/main_window_fields.h"
 #include "run/stock_list_file.h"
+#include "ui/qt_close_after_run.h"
 #include "ui/qt_ui_services.h"
 
 class QPushButton;
@@ -45,7 +46,6 @@ class TForm1 : public QWidget, public MainWindowFields {
   QTimer* Timer1 = nullptr;
   ReplacingStockListFile StockListFile;
 
-  bool IsRunning() const { return running_; }
   UiServices& Services();
 
   void Button1Click();
@@ -66,9 +66,8 @@ class TForm1 : public QWidget, public MainWindowFields {
   Internet& internet_;
   Options options_;
   std::unique_ptr<QtUiServices> services_;
+  CloseAfterRun closing_;
   bool activated_ = false;
-  bool running_ = false;
-  bool closeRequested_ = false;
 };
 
 }  // namespace quillivar

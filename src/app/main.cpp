@@ -1,7 +1,6 @@
 // Start-up: the main window first, the settings dialog second, then the
 // event loop until the main window is closed. Nothing is saved at exit.
 #include <QApplication>
-#include <QEventLoop>
 
 #include "app/Unit1.h"
 #include "quote/curl_internet.h"
@@ -14,13 +13,7 @@ int main(int argc, char** argv) {
   int qtArgc = argc > 0 ? 1 : 0;
   QApplication application(qtArgc, argv);
 
-  quillivar::CurlInternet::Options internetOptions;
-  // Keeps the window painted while a request waits on the network; input
-  // waits for the run's own pumps.
-  internetOptions.whileWaiting = [] {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  };
-  quillivar::CurlInternet internet(internetOptions);
+  quillivar::CurlInternet internet;
 
   quillivar::TForm1::Options options;
   options.quoteHost = quillivar::CompiledQuoteHost();

@@ -38,7 +38,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 class CurlRequest : public InternetRequest {
  public:
-  explicit CurlRequest(const CurlInternet::Shared& shared) : shared_(shared) {}
+  CurlRequest(const CurlInternet::Shared& shared, AbortPoint& abortPoint)
+      : shared_(shared), abortPoint_(abortPoint) {}
   ~CurlRequest() override {
     if (attached_) curl_multi_remove_handle(multi_, easy_);
     if (easy_ != nullptr) curl_easy_cleanup(easy_);
@@ -110,15 +111,14 @@ class CurlRequest : public InternetRequest {
   std::size_t QueuedBytes() const { return queue_.size() - queueStart_; }
   bool StallClockRuns() const { return connected_ || responseBegun_; }
 
-  // Drives the transfer, calling the caller's paint hook between slices,
-  // until `done` holds, the transfer ends, or no byte has come for the stall
-  // limit since the wait began (counted once the connection is made: before
-  // that, libcurl's connect limit rules).
+  // Drives the transfer, passing the abort point between slices, until
+  // `done` holds, the transfer ends, an abort is seen, or no byte has come
+  // for the stall limit since the wait began (counted once the connection is
+  // made: before that, libcurl's connect limit rules).
   template <typename Done>
   void WaitUntil(Done done) {
     const auto stallLimit = std::max(shared_.options.stallTimeout, std::chrono::milliseconds(1));
     lastArrival_ = Clock::now();
-    auto lastPaint = Clock::now();
     while (true) {
       Perform();
       if (done() || finished_) return;
@@ -135,10 +135,7 @@ class CurlRequest : public InternetRequest {
           CURLM_OK) {
         return GiveUp();
       }
-      if (shared_.options.whileWaiting && Clock::now() - lastPaint >= kWaitSlice) {
-        lastPaint = Clock::now();
-        shared_.options.whileWaiting();
-      }
+      if (abortPoint_.PumpAndTestAbort()) return GiveUp();
     }
   }
 
@@ -210,6 +207,7 @@ class CurlRequest : public InternetRequest {
   }
 
   const CurlInternet::Shared& shared_;
+  AbortPoint& abortPoint_;
   CURL* easy_ = nullptr;
   CURLM* multi_ = nullptr;
   bool attached_ = false;
@@ -226,11 +224,11 @@ class CurlRequest : public InternetRequest {
 
 class CurlSession : public InternetSession {
  public:
-  CurlSession(const CurlInternet::Shared& shared, std::string agent)
-      : shared_(shared), agent_(std::move(agent)) {}
+  CurlSession(const CurlInternet::Shared& shared, std::string agent, AbortPoint& abortPoint)
+      : shared_(shared), agent_(std::move(agent)), abortPoint_(abortPoint) {}
 
   std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) override {
-    auto request = std::make_unique<CurlRequest>(shared_);
+    auto request = std::make_unique<CurlRequest>(shared_, abortPoint_);
     if (!request->Start(agent_, url) || !request->AwaitResponse()) return nullptr;
     return request;
   }
@@ -238,6 +236,7 @@ class CurlSession : public InternetSession {
  private:
   const CurlInternet::Shared& shared_;
   std::string agent_;
+  AbortPoint& abortPoint_;
 };
 
 }  // namespace
@@ -264,9 +263,10 @@ CurlInternet::~CurlInternet() {
   if (shared_->share != nullptr) curl_share_cleanup(shared_->share);
 }
 
-std::unique_ptr<InternetSession> CurlInternet::Open(const std::string& agent) {
+std::unique_ptr<InternetSession> CurlInternet::Open(const std::string& agent,
+                                                   AbortPoint& abortPoint) {
   if (!GlobalInitSucceeded()) return nullptr;
-  return std::make_unique<CurlSession>(*shared_, agent);
+  return std::make_unique<CurlSession>(*shared_, agent, abortPoint);
 }
 
 }  // namespace quillivar

@@ -1,11 +1,11 @@
 // The HTTP client on libcurl: a synchronous GET whose body is pulled in small
 // chunks from a bounded receive queue, so the caller can pump its events
-// between reads.
+// between reads. While a call waits on the network it passes the session's
+// abort point about every 20 ms, so the window answers and 中止 ends the wait.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,9 +24,6 @@ class CurlInternet : public Internet {
     // The receive queue takes what arrives while it holds less than this;
     // beyond it the transfer pauses until the reader has drained the queue.
     std::size_t receiveQueueBytes = 64 * 1024;
-    // Called about every 20 ms while a call waits on the network, so that a
-    // window can keep painting. Must not start anything that fetches.
-    std::function<void()> whileWaiting;
   };
 
   CurlInternet();
@@ -37,7 +34,8 @@ class CurlInternet : public Internet {
 
   // Every session and request must be closed before this object goes: they
   // share its connection and name caches. Null when libcurl cannot start.
-  std::unique_ptr<InternetSession> Open(const std::string& agent) override;
+  std::unique_ptr<InternetSession> Open(const std::string& agent,
+                                        AbortPoint& abortPoint) override;
 
   struct Shared;
 

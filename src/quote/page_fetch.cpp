@@ -43,11 +43,13 @@ BodyOutcome ReadBody(const QuoteClient& client, InternetRequest& request,
   std::array<char, kChunkBytes + 1> buffer;
   std::size_t rawBytes = 0;
   while (rawBytes < kMaxPageBytes) {
-    client.ui.PumpEvents();
-    if (client.abortRequested) return BodyOutcome::Aborted;
+    if (client.abortPoint.PumpAndTestAbort()) return BodyOutcome::Aborted;
     const std::size_t asked = std::min(kChunkBytes, kMaxPageBytes - rawBytes);
     const std::size_t count = std::min(request.Read(buffer.data(), asked), asked);
-    if (count == 0) break;
+    // An empty read may be a wait that an abort ended.
+    if (count == 0) {
+      return client.abortPoint.AbortSeen() ? BodyOutcome::Aborted : BodyOutcome::Read;
+    }
     rawBytes += count;
     buffer[count] = '\0';
     // The chunk ends at its first zero byte; the rest of the read is dropped.
@@ -70,10 +72,12 @@ std::optional<Text> FetchIndustryRows(const QuoteClient& client,
     PageHandles handles;
     Text pageText;
     // No session ends the industry like a page that cannot be opened.
-    handles.session = client.internet.Open(std::string(kAgent));
+    handles.session = client.internet.Open(std::string(kAgent), client.abortPoint);
     if (handles.session) {
       handles.request =
           handles.session->OpenUrl(ListPageUrl(client.host, industryCode, pageNumber));
+      // A request that could not be opened may be a wait that an abort ended.
+      if (!handles.request && client.abortPoint.AbortSeen()) return std::nullopt;
     }
     if (handles.request &&
         ReadBody(client, *handles.request, pageText) == BodyOutcome::Aborted) {
@@ -81,8 +85,8 @@ std::optional<Text> FetchIndustryRows(const QuoteClient& client,
     }
     pageText = Utf8ToSjisDropBom(std::move(pageText));
     const bool lastPage = !HasNextPageLink(pageText, industryCode, pageNumber);
-    if (ScanPageRows(pageText, industryCode, fields, rowsText, client.ui,
-                     client.abortRequested) == ScanOutcome::Aborted) {
+    if (ScanPageRows(pageText, industryCode, fields, rowsText, client.abortPoint) ==
+        ScanOutcome::Aborted) {
       return std::nullopt;
     }
     if (lastPage) break;

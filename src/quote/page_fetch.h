@@ -17,8 +17,7 @@ constexpr std::size_t kMaxPageBytes = 32u * 1024u * 1024u;
 
 struct QuoteClient {
   Internet& internet;
-  UiServices& ui;
-  const bool& abortRequested;
+  AbortPoint& abortPoint;
   std::string host;  // "host" or "host:port"
 };
 

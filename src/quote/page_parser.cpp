@@ -119,8 +119,7 @@ bool HasNextPageLink(std::string_view pageText, std::string_view industryCode,
 
 ScanOutcome ScanPageRows(std::string_view pageText,
                          std::string_view industryCode, RowFields& fields,
-                         Text& rowsText, UiServices& ui,
-                         const bool& abortRequested) {
+                         Text& rowsText, AbortPoint& abortPoint) {
   ForwardSearch codeMarker(pageText, kCodeMarker);
   ForwardSearch marketMarker(pageText, kMarketMarker);
   ForwardSearch marketCellEnd(pageText, kMarketCellEnd);
@@ -130,8 +129,7 @@ ScanOutcome ScanPageRows(std::string_view pageText,
   std::size_t current = 0;
 
   while (true) {
-    ui.PumpEvents();
-    if (abortRequested) return ScanOutcome::Aborted;
+    if (abortPoint.PumpAndTestAbort()) return ScanOutcome::Aborted;
 
     const std::size_t code = codeMarker.From(current);
     if (code == std::string_view::npos) return ScanOutcome::Finished;

@@ -30,12 +30,10 @@ bool HasNextPageLink(std::string_view pageText, std::string_view industryCode,
 enum class ScanOutcome { Finished, Aborted };
 
 // Appends the page's rows ("code,market,name,industry" CR LF) to `rowsText`.
-// Pumps events before every row and stops at once when `abortRequested` is
-// then set.
+// An abort point before every row; stops at once when it sees an abort.
 ScanOutcome ScanPageRows(std::string_view pageText,
                          std::string_view industryCode, RowFields& fields,
-                         Text& rowsText, UiServices& ui,
-                         const bool& abortRequested);
+                         Text& rowsText, AbortPoint& abortPoint);
 
 // The rows text as handed on: leading and trailing bytes 0x00-0x20 removed.
 Text FinishRowsText(const Text& rowsText);

@@ -56,14 +56,12 @@ DownloadRun::DownloadRun(UiServices& ui, MainWindowFields& fields,
       fields_(fields),
       fetch_(std::move(fetch)),
       file_(file),
-      selection_(ui) {}
+      selection_(ui),
+      abortPoint_(ui, fields.AbortRequested) {}
 
 void DownloadRun::Button1Click() {
   try {
     Run();
-  } catch (const Aborted&) {
-    EnableButtonsAndStopTimer();
-    ui_.SetStatusText(Texts().aborted);
   } catch (const Error& error) {
     file_.Discard();
     ui_.ShowErrorBox(error.Message());
@@ -81,9 +79,9 @@ void DownloadRun::EnableButtonsAndStopTimer() {
   ui_.SetTimer1(false);
 }
 
-void DownloadRun::AbortPoint() {
-  ui_.PumpEvents();
-  if (fields_.AbortRequested) throw Aborted{};
+void DownloadRun::EndAborted() {
+  EnableButtonsAndStopTimer();
+  ui_.SetStatusText(Texts().aborted);
 }
 
 void DownloadRun::ClearStockRows() {
@@ -106,34 +104,35 @@ void DownloadRun::Run() {
   ClearStockRows();
   ui_.SetStatusText(Texts().started);
 
-  for (const IndustryEntry& industry : IndustryCatalogue()) {
-    AbortPoint();
-    if (!IsIndustryCodeSelected(selection_, industry.code)) continue;
-    CollectIndustry(industry.code);
-  }
+  if (!Collect()) return EndAborted();
   WriteOut();
 }
 
-void DownloadRun::CollectIndustry(const Text& code) {
-  const std::optional<Text> rowsText = fetch_(code);
+bool DownloadRun::Collect() {
+  for (const IndustryEntry& industry : IndustryCatalogue()) {
+    if (abortPoint_.PumpAndTestAbort()) return false;
+    if (!IsIndustryCodeSelected(selection_, industry.code)) continue;
+    if (!CollectIndustry(industry.code)) return false;
+  }
+  return true;
+}
+
+bool DownloadRun::CollectIndustry(const Text& code) {
+  const std::optional<Text> rowsText = fetch_(code, abortPoint_);
   ui_.SetTimer1(false);
   // Without a result the fetch stopped on an abort: the abort point below
   // ends the run before anything of it could be used.
-  TakeRows(rowsText ? std::string_view(*rowsText) : std::string_view());
+  return TakeRows(rowsText ? std::string_view(*rowsText) : std::string_view());
 }
 
-void DownloadRun::TakeRows(std::string_view rowsText) {
+bool DownloadRun::TakeRows(std::string_view rowsText) {
   while (true) {
-    AbortPoint();
-    if (rowsText.empty()) return;
+    if (abortPoint_.PumpAndTestAbort()) return false;
+    if (rowsText.empty()) return true;
     const std::size_t end = Find(rowsText, "\r\n");
-    if (end == 0) {
-      InsertStockRow(Text(rowsText));
-      rowsText = {};
-    } else {
-      InsertStockRow(Text(rowsText.substr(0, end - 1)));
-      rowsText.remove_prefix(end + 1);
-    }
+    const Text line(end == 0 ? rowsText : rowsText.substr(0, end - 1));
+    if (!InsertStockRow(line)) return false;
+    rowsText.remove_prefix(end == 0 ? rowsText.size() : end + 1);
   }
 }
 
@@ -150,15 +149,18 @@ void DownloadRun::MakeRoomForOneMore() {
   keys_.emplace_back();
 }
 
-void DownloadRun::InsertStockRow(const Text& line) {
+bool DownloadRun::InsertStockRow(const Text& line) {
   std::size_t index = count_;
   std::optional<std::int32_t> lineKey;
   if (count_ > 0) {
     index = 0;
     for (std::size_t k = count_; k-- > 0;) {
-      AbortPoint();
+      if (abortPoint_.PumpAndTestAbort()) return false;
+      // The slot's key is read before the line's, so a failure names the
+      // first of the two that is not a number.
+      const std::int32_t slotKey = KeyOfSlot(k);
       if (!lineKey) lineKey = KeyOf(line);
-      if (KeyOfSlot(k) <= *lineKey) {
+      if (slotKey <= *lineKey) {
         index = k + 1;
         break;
       }
@@ -166,7 +168,7 @@ void DownloadRun::InsertStockRow(const Text& line) {
   }
   MakeRoomForOneMore();
   for (std::size_t k = count_; k-- > index;) {
-    AbortPoint();
+    if (abortPoint_.PumpAndTestAbort()) return false;
     fields_.StockRows[k + 1] = std::move(fields_.StockRows[k]);
     keys_[k + 1] = keys_[k];
   }
@@ -174,6 +176,7 @@ void DownloadRun::InsertStockRow(const Text& line) {
   fields_.StockRows[index] = line;
   keys_[index] = lineKey;
   ++count_;
+  return true;
 }
 
 void DownloadRun::WriteOut() {

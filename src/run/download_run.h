@@ -15,8 +15,10 @@
 
 namespace quillivar {
 
-// The rows text of one industry; no value when it stopped on an abort.
-using IndustryFetcher = std::function<std::optional<Text>(const Text& code)>;
+// The rows text of one industry, fetched with the run's abort point; no value
+// when it stopped on an abort.
+using IndustryFetcher =
+    std::function<std::optional<Text>(const Text& code, AbortPoint& abortPoint)>;
 
 class DownloadRun {
  public:
@@ -29,18 +31,19 @@ class DownloadRun {
   void Button1Click();
 
   // Exposed for the benchmark of the worst case; the run itself calls it.
-  void InsertStockRow(const Text& line);
+  // False when an abort point saw an abort: the row was not taken.
+  [[nodiscard]] bool InsertStockRow(const Text& line);
   std::size_t Count() const { return count_; }
   void ClearStockRows();
 
  private:
-  struct Aborted {};
-
+  // Each step tells whether the run goes on; false ends it as aborted.
+  [[nodiscard]] bool Collect();
+  [[nodiscard]] bool CollectIndustry(const Text& code);
+  [[nodiscard]] bool TakeRows(std::string_view rowsText);
   void Run();
-  void CollectIndustry(const Text& code);
-  void TakeRows(std::string_view rowsText);
   void WriteOut();
-  void AbortPoint();
+  void EndAborted();
   void EnableButtonsAndStopTimer();
   std::int32_t KeyOfSlot(std::size_t slot);
   void MakeRoomForOneMore();
@@ -50,6 +53,7 @@ class DownloadRun {
   IndustryFetcher fetch_;
   StockListFile& file_;
   UiSelection selection_;
+  AbortPoint abortPoint_;
   std::size_t count_ = 0;
   // Keys are read once, when first compared; a key that is not a number
   // raises its error at that moment, as reading it every time would.

@@ -33,6 +33,27 @@ class UiServices {
   virtual void SetCheckBoxChecked(int checkBox, bool checked) = 0;
 };
 
+// The one way the run, the page fetch, the row scan and the network wait
+// learn of 中止: the user interface's pending events are handled (中止 among
+// them), then the abort flag is read. The flag is the main window's; only
+// 中止 sets it and only a new run clears it.
+class AbortPoint {
+ public:
+  AbortPoint(UiServices& ui, const bool& abortRequested)
+      : ui_(ui), abortRequested_(abortRequested) {}
+
+  [[nodiscard]] bool PumpAndTestAbort() {
+    ui_.PumpEvents();
+    return abortRequested_;
+  }
+  // After a wait that passed abort points of its own: did one see an abort?
+  bool AbortSeen() const { return abortRequested_; }
+
+ private:
+  UiServices& ui_;
+  const bool& abortRequested_;
+};
+
 // The settings check boxes as the catalogue's selection, read live.
 class UiSelection : public Selection {
  public:

@@ -265,10 +265,6 @@ class HostileServerTest : public ::testing::Test {
     host = site->Host();
   }
   void Start(CurlInternet::Options options = {}, int timerIntervalMs = 2000) {
-    // As the program itself keeps its window painted while a request waits.
-    options.whileWaiting = [] {
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
     internet = std::make_unique<CurlInternet>(options);
     form1 = std::make_unique<TForm1>(*internet,
                                      TForm1::Options{host, timerIntervalMs, dir.Dir()});

@@ -96,7 +96,6 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void Start(int timerIntervalMs = 2000) {
     CurlInternet::Options options;
-    options.whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     internet = std::make_unique<CurlInternet>(options);
     form1 = std::make_unique<TForm1>(
         *internet, TForm1::Options{site.Host(), timerIntervalMs, dir.Dir()});

@@ -101,7 +101,8 @@ class ScriptedInternet : public quillivar::Internet {
  public:
   ScriptedInternet(const Site& site, Visit& visit) : site_(site), visit_(visit) {}
 
-  std::unique_ptr<quillivar::InternetSession> Open(const std::string& agent) override {
+  std::unique_ptr<quillivar::InternetSession> Open(const std::string& agent,
+                                                   quillivar::AbortPoint&) override {
     FUZZ_CHECK(agent == "MyApp");
     FUZZ_CHECK(visit_.liveSessions == 0);  // the last page's handles are closed
     const auto page = static_cast<long long>(visit_.served.size()) + 1;
@@ -126,8 +127,9 @@ struct Fetched {
 Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
   bool abortRequested = false;
   AbortingUi ui(abortAtPump, abortRequested);
+  quillivar::AbortPoint abortPoint(ui, abortRequested);
   ScriptedInternet internet(site, visit);
-  const quillivar::QuoteClient client{internet, ui, abortRequested, std::string(kHost)};
+  const quillivar::QuoteClient client{internet, abortPoint, std::string(kHost)};
   Fetched fetched;
   try {
     fetched.rows = quillivar::FetchIndustryRows(client, site.industryCode);

@@ -77,8 +77,9 @@ bool RunPage(std::string_view body, long long pageNumber, const Industry& indust
     Text abortRows = rowsText;
     bool abortRequested = false;
     AbortingUi ui(industry.abortAtPump, abortRequested);
-    const ScanOutcome outcome = quillivar::ScanPageRows(
-        page, industry.code, abortFields, abortRows, ui, abortRequested);
+    quillivar::AbortPoint abortPoint(ui, abortRequested);
+    const ScanOutcome outcome =
+        quillivar::ScanPageRows(page, industry.code, abortFields, abortRows, abortPoint);
     RowFields expectedFields = fields;
     Text expectedRows = rowsText;
     const ReferenceResult expected =
@@ -96,8 +97,9 @@ bool RunPage(std::string_view body, long long pageNumber, const Industry& indust
   const Text rowsBefore = rowsText;
   quillivar::fuzz::PumpOnlyUi ui;
   const bool abortRequested = false;
+  quillivar::AbortPoint abortPoint(ui, abortRequested);
   const ScanOutcome outcome =
-      quillivar::ScanPageRows(page, industry.code, fields, rowsText, ui, abortRequested);
+      quillivar::ScanPageRows(page, industry.code, fields, rowsText, abortPoint);
   FUZZ_CHECK(outcome == ScanOutcome::Finished);
   FUZZ_CHECK(ui.pumpCount == expected.pumps);
   FUZZ_CHECK(rowsText == expectedRows);

@@ -1,16 +1,25 @@
 // The libcurl client on its own: redirects, the bounded receive queue, the
-// paint hook and the connect limit.
+// abort points of a wait and the connect limit.
 #include "quote/curl_internet.h"
 
 #include <gtest/gtest.h>
 
 #include "quote/fetch_test_support.h"
+#include "support/fake_ui.h"
 
 namespace quillivar {
 namespace {
 
+using testing::FakeUi;
 using testing::RawServer;
 using testing::RecordingSite;
+
+// What a session waits with: a scripted user interface and its abort flag.
+struct Waiter {
+  FakeUi ui;
+  bool abortRequested = false;
+  AbortPoint abortPoint{ui, abortRequested};
+};
 
 std::string ReadAll(InternetRequest& request) {
   std::string body;
@@ -39,9 +48,10 @@ void Hops(const httplib::Request& request, httplib::Response& response) {
 }
 
 TEST(CurlInternetTest, FollowsAtMostTenRedirectsOverHttp) {
+  Waiter waiter;
   RecordingSite site(Hops);
   CurlInternet internet(ShortLimits());
-  const std::unique_ptr<InternetSession> session = internet.Open("MyApp");
+  const std::unique_ptr<InternetSession> session = internet.Open("MyApp", waiter.abortPoint);
   ASSERT_NE(session, nullptr);
   const std::string base = "http://" + site.Host();
 
@@ -54,6 +64,7 @@ TEST(CurlInternetTest, FollowsAtMostTenRedirectsOverHttp) {
 }
 
 TEST(CurlInternetTest, ABodyComesThroughWholeWhateverTheQueueHolds) {
+  Waiter waiter;
   std::string body(3 * 1024 * 1024 + 17, '\0');
   for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7 % 251);
   RecordingSite site([&body](const httplib::Request&, httplib::Response& response) {
@@ -64,30 +75,34 @@ TEST(CurlInternetTest, ABodyComesThroughWholeWhateverTheQueueHolds) {
     CurlInternet::Options options = ShortLimits();
     options.receiveQueueBytes = queueBytes;
     CurlInternet internet(options);
-    const auto session = internet.Open("MyApp");
+    const auto session = internet.Open("MyApp", waiter.abortPoint);
     const auto request = session->OpenUrl("http://" + site.Host() + "/body");
     ASSERT_NE(request, nullptr);
     EXPECT_TRUE(ReadAll(*request) == body) << queueBytes;
   }
 }
 
-TEST(CurlInternetTest, WaitingOnTheNetworkCallsThePaintHook) {
-  RecordingSite site([](const httplib::Request&, httplib::Response& response) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+TEST(CurlInternetTest, AWaitPassesAbortPointsAndAnAbortEndsItAtOnce) {
+  Waiter waiter;
+  RecordingSite site([](const httplib::Request& request, httplib::Response& response) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(request.path == "/late" ? 300 : 1500));
     response.set_content("late", "text/plain");
   });
-  int paints = 0;
-  CurlInternet::Options options = ShortLimits();
-  options.whileWaiting = [&paints] { ++paints; };
-  CurlInternet internet(options);
-  const auto session = internet.Open("MyApp");
-  const auto request = session->OpenUrl("http://" + site.Host() + "/");
+  CurlInternet internet(ShortLimits());
+  const auto session = internet.Open("MyApp", waiter.abortPoint);
+  const auto request = session->OpenUrl("http://" + site.Host() + "/late");
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(ReadAll(*request), "late");
-  EXPECT_GE(paints, 5);
+  EXPECT_GE(waiter.ui.pumpCount, 5);
+
+  waiter.ui.AtPump(waiter.ui.pumpCount + 3, [&waiter] { waiter.abortRequested = true; });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(session->OpenUrl("http://" + site.Host() + "/silent"), nullptr);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 }
 
 TEST(CurlInternetTest, AConnectionNotMadeInTimeCannotBeOpened) {
+  Waiter waiter;
   // A listener that never accepts, its one-place backlog taken: the next
   // connection's handshake goes unanswered.
   RawServer deaf(nullptr, 0);
@@ -99,7 +114,7 @@ TEST(CurlInternetTest, AConnectionNotMadeInTimeCannotBeOpened) {
   ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
   CurlInternet internet(ShortLimits());
-  const auto session = internet.Open("MyApp");
+  const auto session = internet.Open("MyApp", waiter.abortPoint);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(session->OpenUrl("http://" + deaf.Host() + "/"), nullptr);
   // Given up at libcurl's connect limit, not refused at once.

@@ -55,7 +55,8 @@ class FakeFetchTest : public ::testing::Test {
  protected:
   static constexpr const char* kHost = "quotes.test";
   std::optional<Text> Fetch() {
-    return FetchIndustryRows({internet, ui, abortRequested, kHost}, "2050");
+    AbortPoint abortPoint(ui, abortRequested);
+    return FetchIndustryRows({internet, abortPoint, kHost}, "2050");
   }
   void SetPage(int page, std::vector<std::string> reads, std::string endless = "") {
     internet.bodies[ListUrl(kHost, page)] = {std::move(reads), std::move(endless)};
@@ -148,7 +149,8 @@ class CurlFetchTest : public ::testing::Test {
   // A fresh client per call: its kept connections close before the server.
   std::optional<Text> Fetch(const std::string& host, UiServices& fetchUi) {
     CurlInternet internet(options);
-    return FetchIndustryRows({internet, fetchUi, abortRequested, host}, "2050");
+    AbortPoint abortPoint(fetchUi, abortRequested);
+    return FetchIndustryRows({internet, abortPoint, host}, "2050");
   }
   std::optional<Text> Fetch(const std::string& host) { return Fetch(host, ui); }
 

@@ -207,7 +207,7 @@ class FakeInternet : public Internet {
   std::vector<std::size_t> capacities;  // asked of every Read
   std::size_t bytesServed = 0;
 
-  std::unique_ptr<InternetSession> Open(const std::string& agent) override {
+  std::unique_ptr<InternetSession> Open(const std::string& agent, AbortPoint&) override {
     log.push_back("open " + agent);
     if (noSession) return nullptr;
     return std::make_unique<Session>(*this);

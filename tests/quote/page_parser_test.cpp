@@ -31,7 +31,8 @@ std::string Row(const std::string& code, const std::string& market,
 class PageScanTest : public ::testing::Test {
  protected:
   ScanOutcome Scan(const std::string& page, const std::string& industry = "0050") {
-    return ScanPageRows(page, industry, fields, rows, ui, abortRequested);
+    AbortPoint abortPoint(ui, abortRequested);
+    return ScanPageRows(page, industry, fields, rows, abortPoint);
   }
 
   testing::FakeUi ui;

@@ -38,8 +38,8 @@ TEST(PagePipelineTest, ListPageGivesTheExpectedRowsText) {
   bool abortRequested = false;
   RowFields fields;
   Text rows;
-  ASSERT_EQ(ScanPageRows(page, "0050", fields, rows, ui, abortRequested),
-            ScanOutcome::Finished);
+  AbortPoint abortPoint(ui, abortRequested);
+  ASSERT_EQ(ScanPageRows(page, "0050", fields, rows, abortPoint), ScanOutcome::Finished);
   EXPECT_EQ(FinishRowsText(rows), expected);
   EXPECT_EQ(ui.pumpCount, 22);  // 21 rows on the page, and the end of the scan
 }

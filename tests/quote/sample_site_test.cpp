@@ -79,7 +79,8 @@ TEST(SampleSiteTest, EveryIndustryComesBackAsTheSiteListsIt) {
       testing::FakeUi ui;
       bool abortRequested = false;
       CurlInternet internet(CurlInternet::Options{});
-      const QuoteClient client{internet, ui, abortRequested, site.Host()};
+      AbortPoint abortPoint(ui, abortRequested);
+      const QuoteClient client{internet, abortPoint, site.Host()};
       for (const IndustryEntry& entry : IndustryCatalogue()) {
         const SampleIndustry* industry = data.Find(entry.code);
         ASSERT_NE(industry, nullptr) << entry.code;

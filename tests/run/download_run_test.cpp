@@ -61,7 +61,7 @@ class DownloadRunTest : public ::testing::Test {
   void Serve(const std::string& code, const Text& rowsText) { served[code] = rowsText; }
 
   void RunWith(StockListFile& file) {
-    DownloadRun run(ui, fields, [this](const Text& code) -> std::optional<Text> {
+    DownloadRun run(ui, fields, [this](const Text& code, AbortPoint&) -> std::optional<Text> {
       fetched.push_back(code);
       if (onFetch) onFetch(code);
       if (fields.AbortRequested) return std::nullopt;
