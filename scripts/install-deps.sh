@@ -12,7 +12,7 @@ packages=(
   libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-ipafont-gothic
-  xvfb xauth
+  xvfb xauth openbox libx11-dev libxtst-dev
 )
 
 missing=()

@@ -63,8 +63,6 @@ void TForm1::BuildControls(int timerIntervalMs) {
   connect(Button2, &QPushButton::clicked, this, [this] { RunAtHandlerEdge([this] { Button2Click(); }, this); });
   connect(Button3, &QPushButton::clicked, this, [this] { RunAtHandlerEdge([this] { Button3Click(); }, this); });
   connect(Timer1, &QTimer::timeout, this, [this] { RunAtHandlerEdge([this] { Timer1Timer(); }, this); });
-
-  CentreOnScreen(*this);
 }
 
 UiServices& TForm1::Services() { return *services_; }
@@ -99,6 +97,12 @@ void TForm1::Timer1Timer() {
     services_->SetStatusText(kPleaseWait);
     StatusToggle = true;
   }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!centred_) CentreOnScreen(*this);
+  centred_ = true;
 }
 
 bool TForm1::event(QEvent* event) {

@@ -59,6 +59,7 @@ class TForm1 : public QWidget, public MainWindowFields {
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls(int timerIntervalMs);
@@ -68,6 +69,7 @@ class TForm1 : public QWidget, public MainWindowFields {
   std::unique_ptr<QtUiServices> services_;
   CloseAfterRun closing_;
   bool activated_ = false;
+  bool centred_ = false;
 };
 
 }  // namespace quillivar

@@ -3,7 +3,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include "text/code_page.h"
@@ -19,13 +21,54 @@ QFont WindowFont() {
   return font;
 }
 
-void CentreOnScreen(QWidget& window) {
+namespace {
+
+// Returns the frame size the window was centred with.
+QSize MoveToCentre(QWidget& window) {
   const QScreen* screen = window.screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
   const QSize frame = window.frameGeometry().size();
+  if (screen == nullptr) return frame;
+  // QWidget::move places a window's frame, not its client area.
   window.move(screen->availableGeometry().center() -
               QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
+  return frame;
+}
+
+// Centres the window again once its frame turns out other than it was
+// centred with. No event marks the moment the window manager frames a
+// window, so every event of the window is a chance to look; the watch ends
+// when the frame has come, when the window hides, or after a while.
+class RecentreWhenFramed : public QObject {
+ public:
+  RecentreWhenFramed(QWidget& window, QSize centredFrame)
+      : QObject(&window), window_(window), centredFrame_(centredFrame) {
+    window.installEventFilter(this);
+    QTimer::singleShot(kWatchMs, this, &QObject::deleteLater);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Hide) {
+      deleteLater();
+    } else if (window_.frameGeometry().size() != centredFrame_) {
+      centredFrame_ = MoveToCentre(window_);
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  static constexpr int kWatchMs = 5000;
+  QWidget& window_;
+  QSize centredFrame_;
+};
+
+}  // namespace
+
+void CentreOnScreen(QWidget& window) {
+  const QSize frame = MoveToCentre(window);
+  if (frame == window.size()) new RecentreWhenFramed(window, frame);
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,

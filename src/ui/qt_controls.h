@@ -14,9 +14,10 @@ namespace quillivar {
 // font where Tahoma is missing.
 QFont WindowFont();
 
-// Puts the window, its frame included where the frame is known yet, at the
-// centre of the screen it is on. Meant for a show event, after the window has
-// taken its final size.
+// Puts the window, its frame included, at the centre of the screen it is on.
+// Meant for a show event, after the window has taken its final size. The
+// frame is known only once the window manager has framed the window, so the
+// window is centred again then, unless it was hidden meanwhile.
 void CentreOnScreen(QWidget& window);
 
 // A push button that is never a default button: Enter acts only on the

@@ -1,0 +1,382 @@
+#include "x11/scenarios.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <httplib.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "quote/fetch_test_support.h"
+#include "support/temp_dir.h"
+#include "text/code_page.h"
+
+namespace quillivar::x11 {
+namespace {
+
+using testing::ListPageBody;
+using testing::PageRow;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// Client-area centres of the main window's buttons.
+constexpr int kButton1X = 219 + 123 / 2, kButton3X = 348 + 47 / 2, kButtonY = 8 + 25 / 2;
+constexpr milliseconds kWindowLimit{15'000};
+
+std::string RowCode(const Text& industryCode) {
+  return std::to_string(1000 + std::stoi(industryCode) / 50);
+}
+
+std::string OneRowPage(const std::string& industryCode) {
+  return ListPageBody(industryCode, {{RowCode(industryCode), "東証1部", "見本"}});
+}
+
+std::string DescendingPage(const std::string& industryCode) {
+  std::vector<PageRow> rows;
+  for (int i = 0; i < 10'000; ++i) rows.push_back({std::to_string(9999 - i % 9000), "東証1部", "x"});
+  return ListPageBody(industryCode, rows);
+}
+
+// A loopback quote site whose pages come late, never, byte by byte, or very
+// long, and which notes when each request arrived.
+class ScriptedSite {
+ public:
+  struct Script {
+    milliseconds delay{0};
+    std::string silentIndustry, drippingIndustry;
+    std::set<std::string> longIndustries;
+  };
+
+  explicit ScriptedSite(Script script) : script_(std::move(script)) {
+    server_.Get("/stocks/qi/", [this](const httplib::Request& request, httplib::Response& response) {
+      Serve(request.get_param_value("ids"), response);
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+  }
+  ~ScriptedSite() {
+    stopping_ = true;
+    stopped_.notify_all();
+    server_.stop();
+    thread_.join();
+  }
+
+  std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+  int RequestsSince(Clock::time_point since) {
+    std::lock_guard lock(mutex_);
+    int count = 0;
+    for (const auto arrival : arrivals_) count += arrival > since ? 1 : 0;
+    return count;
+  }
+  bool WaitForRequests(int count, milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+      if (RequestsSince({}) >= count) return true;
+      std::this_thread::sleep_for(milliseconds(5));
+    }
+    return false;
+  }
+
+ private:
+  void Serve(const std::string& industry, httplib::Response& response) {
+    {
+      std::lock_guard lock(mutex_);
+      arrivals_.push_back(Clock::now());
+    }
+    if (industry == script_.silentIndustry) {
+      std::unique_lock lock(mutex_);
+      stopped_.wait(lock, [this] { return stopping_.load(); });
+      return;
+    }
+    if (industry == script_.drippingIndustry) {
+      auto page = std::make_shared<std::string>(OneRowPage(industry));
+      response.set_chunked_content_provider(
+          "text/html", [this, page](std::size_t offset, httplib::DataSink& sink) {
+            std::unique_lock lock(mutex_);
+            if (stopped_.wait_for(lock, milliseconds(200), [this] { return stopping_.load(); })) {
+              return false;
+            }
+            lock.unlock();
+            if (offset >= page->size()) {
+              sink.done();
+              return true;
+            }
+            return sink.write(page->data() + offset, 1);
+          });
+      return;
+    }
+    std::this_thread::sleep_for(script_.delay);
+    response.set_content(script_.longIndustries.count(industry) ? DescendingPage(industry)
+                                                                : OneRowPage(industry),
+                         "text/html");
+  }
+
+  Script script_;
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+  std::mutex mutex_;
+  std::condition_variable stopped_;
+  std::atomic<bool> stopping_{false};
+  std::vector<Clock::time_point> arrivals_;
+};
+
+// The program, started as it starts itself, reporting each status text with
+// the moment it was set.
+class Program {
+ public:
+  Program(const XServer& server, const std::string& host, const std::string& folder) {
+    int out[2];
+    if (::pipe(out) != 0) throw std::runtime_error("pipe");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(out[1], 1);
+      ::close(out[0]);
+      ::close(out[1]);
+      ::setenv("DISPLAY", server.DisplayName().c_str(), 1);
+      ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+      ::execl(QUILLIVAR_X11_PROGRAM, QUILLIVAR_X11_PROGRAM, host.c_str(), folder.c_str(),
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(out[1]);
+    reader_ = std::thread([this, fd = out[0]] { ReadStatus(fd); });
+  }
+  ~Program() {
+    if (!exitStatus_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    reader_.join();
+  }
+
+  // The moment the status line first showed `text` after `since`.
+  std::optional<Clock::time_point> WaitForStatus(const std::string& prefix, milliseconds limit,
+                                                 Clock::time_point since = {}) {
+    std::unique_lock lock(mutex_);
+    std::optional<Clock::time_point> seen;
+    changed_.wait_for(lock, limit, [&] {
+      for (const auto& [when, text] : status_) {
+        if (when > since && text.rfind(prefix, 0) == 0) {
+          seen = when;
+          return true;
+        }
+      }
+      return false;
+    });
+    return seen;
+  }
+  std::string LastStatus() {
+    std::lock_guard lock(mutex_);
+    return status_.empty() ? std::string() : status_.back().second;
+  }
+  std::optional<int> WaitForExit(milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (!exitStatus_ && Clock::now() < deadline) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      } else {
+        std::this_thread::sleep_for(milliseconds(10));
+      }
+    }
+    return exitStatus_;
+  }
+
+ private:
+  // Lines "<steady clock nanoseconds> <status text>".
+  void ReadStatus(int fd) {
+    std::string pending;
+    char buffer[65536];
+    ssize_t got;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0) {
+      pending.append(buffer, static_cast<std::size_t>(got));
+      std::size_t end;
+      std::lock_guard lock(mutex_);
+      while ((end = pending.find('\n')) != std::string::npos) {
+        const std::string line = pending.substr(0, end);
+        pending.erase(0, end + 1);
+        const std::size_t space = line.find(' ');
+        if (space == std::string::npos) continue;
+        const Clock::time_point when{Clock::duration(std::stoll(line.substr(0, space)))};
+        status_.emplace_back(when, line.substr(space + 1));
+      }
+      changed_.notify_all();
+    }
+    ::close(fd);
+  }
+
+  pid_t pid_ = -1;
+  std::optional<int> exitStatus_;
+  std::thread reader_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::pair<Clock::time_point, std::string>> status_;
+};
+
+// A scratch program folder with every box checked and an earlier list.
+struct Folder {
+  Folder() {
+    std::string settings;
+    for (int line = 0; line < 43; ++line) settings += "True\r\n";
+    WriteBytes(dir.File("UserSetting.dat"), settings);
+    WriteBytes(dir.File("brand_code.csv"), kPreviousList);
+  }
+  std::string List() const { return ReadBytes(dir.File("brand_code.csv")); }
+  TempDir dir;
+};
+
+// The main window, once it is shown and has the focus.
+Window MainWindow(XUser& user) {
+  const auto window = user.WaitForActiveWindow("Quillivar", kWindowLimit);
+  if (!window) throw std::runtime_error("the main window did not come up");
+  return *window;
+}
+
+// ダウンロード開始, then OK in the confirmation. A window just mapped may not
+// take clicks yet, so the click is repeated until the box comes.
+void StartRun(XUser& user, const Window& main) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    user.Click(main, kButton1X, kButtonY);
+    if (user.WaitForActiveWindow("確認", milliseconds(1500))) return user.PressReturn();
+  }
+  throw std::runtime_error("no confirmation box");
+}
+
+void WaitForPhase(Phase phase, ScriptedSite& site, Program& program) {
+  const auto settle = [](int ms) { std::this_thread::sleep_for(milliseconds(ms)); };
+  switch (phase) {
+    case Phase::SlowPage:
+      site.WaitForRequests(3, kWindowLimit);
+      return settle(150);
+    case Phase::SilentServer:
+      site.WaitForRequests(1, kWindowLimit);
+      return settle(300);
+    case Phase::DrippingBody:
+      site.WaitForRequests(1, kWindowLimit);
+      return settle(700);
+    case Phase::OrderedInsertion:
+      program.WaitForStatus("銘柄情報取得：", kWindowLimit);
+      return settle(50);
+  }
+}
+
+ScriptedSite::Script PagesAfter(milliseconds delay) {
+  ScriptedSite::Script script;
+  script.delay = delay;
+  return script;
+}
+
+ScriptedSite::Script ScriptOf(Phase phase) {
+  ScriptedSite::Script script;
+  switch (phase) {
+    case Phase::SlowPage: return PagesAfter(milliseconds(300));
+    case Phase::SilentServer: script.silentIndustry = "0050"; break;
+    case Phase::DrippingBody: script.drippingIndustry = "0050"; break;
+    case Phase::OrderedInsertion: script.longIndustries = {"0050", "1050", "2050"}; break;
+  }
+  return script;
+}
+
+}  // namespace
+
+const char* PhaseName(Phase phase) {
+  switch (phase) {
+    case Phase::SlowPage: return "a page that takes 300 ms";
+    case Phase::SilentServer: return "a server that never answers";
+    case Phase::DrippingBody: return "a body of one byte every 200 ms";
+    case Phase::OrderedInsertion: return "the insertion of 10,000 descending rows";
+  }
+  return "";
+}
+
+std::string FullList() {
+  std::string list;
+  for (const IndustryEntry& industry : IndustryCatalogue()) {
+    list += RowCode(industry.code) + "," + Sjis("東証1部,見本,") + industry.name + "\r\n";
+  }
+  return list;
+}
+
+RunOutcome AbortDuring(const XServer& server, Phase phase) {
+  Folder folder;
+  ScriptedSite site(ScriptOf(phase));
+  Program program(server, site.Host(), folder.dir.Dir());
+  XUser user(server.DisplayName());
+  const Window main = MainWindow(user);
+  StartRun(user, main);
+  WaitForPhase(phase, site, program);
+
+  RunOutcome outcome;
+  const auto clicked = user.Click(main, kButton3X, kButtonY);
+  const auto aborted = program.WaitForStatus("ダウンロード中止", kWindowLimit, clicked);
+  if (aborted) {
+    outcome.abortLatencyMs = std::chrono::duration<double, std::milli>(*aborted - clicked).count();
+    std::this_thread::sleep_for(milliseconds(300));  // time for a stray request
+    outcome.requestsAfterAbort = site.RequestsSince(*aborted);
+  }
+  outcome.requestsAfterClick = site.RequestsSince(clicked);
+  outcome.lastStatus = program.LastStatus();
+  outcome.listFile = folder.List();
+  user.PressAltF4();
+  outcome.exitStatus = program.WaitForExit(kWindowLimit);
+  return outcome;
+}
+
+RunOutcome CloseDuringRun(const XServer& server) {
+  Folder folder;
+  ScriptedSite site(PagesAfter(milliseconds(100)));
+  Program program(server, site.Host(), folder.dir.Dir());
+  XUser user(server.DisplayName());
+  const Window main = MainWindow(user);
+  StartRun(user, main);
+  site.WaitForRequests(2, kWindowLimit);
+  user.PressAltF4();
+  RunOutcome outcome;
+  outcome.exitStatus = program.WaitForExit(milliseconds(60'000));
+  outcome.lastStatus = program.LastStatus();
+  outcome.listFile = folder.List();
+  return outcome;
+}
+
+RunOutcome CloseThenAbort(const XServer& server) {
+  Folder folder;
+  ScriptedSite site(PagesAfter(milliseconds(300)));
+  Program program(server, site.Host(), folder.dir.Dir());
+  XUser user(server.DisplayName());
+  const Window main = MainWindow(user);
+  StartRun(user, main);
+  site.WaitForRequests(2, kWindowLimit);
+  user.PressAltF4();
+  std::this_thread::sleep_for(milliseconds(200));
+  const auto clicked = user.Click(main, kButton3X, kButtonY);
+  RunOutcome outcome;
+  outcome.exitStatus = program.WaitForExit(kWindowLimit);
+  outcome.requestsAfterClick = site.RequestsSince(clicked);
+  outcome.lastStatus = program.LastStatus();
+  outcome.listFile = folder.List();
+  return outcome;
+}
+
+Placement MainWindowPlacement(const XServer& server) {
+  Folder folder;
+  ScriptedSite site({});
+  Program program(server, site.Host(), folder.dir.Dir());
+  XUser user(server.DisplayName());
+  const Window main = MainWindow(user);
+  std::this_thread::sleep_for(milliseconds(300));  // let any late move settle
+  Placement placement{user.Screen(), user.FrameRect(main)};
+  user.PressAltF4();
+  program.WaitForExit(kWindowLimit);
+  return placement;
+}
+
+}  // namespace quillivar::x11

@@ -1,0 +1,74 @@
+// A private X server for tests that drive the program as a user would: Xvfb
+// on a free display with openbox managing it, and a user who clicks and
+// types through the X server (XTest) and reads what the window manager
+// shows (active window, frames).
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+typedef struct _XDisplay Display;
+
+namespace quillivar::x11 {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+struct Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+  int CentreX2() const { return 2 * x + width; }   // doubled: no rounding
+  int CentreY2() const { return 2 * y + height; }
+};
+
+// Xvfb and openbox, stopped with the object.
+class XServer {
+ public:
+  XServer();
+  ~XServer();
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+
+  const std::string& DisplayName() const { return display_; }
+
+ private:
+  pid_t xvfb_ = -1;
+  pid_t windowManager_ = -1;
+  std::string display_;
+};
+
+struct Window {
+  unsigned long id = 0;
+  std::string title;
+};
+
+class XUser {
+ public:
+  explicit XUser(const std::string& displayName);
+  ~XUser();
+  XUser(const XUser&) = delete;
+  XUser& operator=(const XUser&) = delete;
+
+  // The window that has the focus once its title is `title`.
+  std::optional<Window> WaitForActiveWindow(const std::string& title, milliseconds limit);
+  std::optional<Window> ActiveWindow();
+
+  Rect ClientRect(const Window& window);  // in screen coordinates
+  Rect FrameRect(const Window& window);   // with the window manager's frame
+  Rect Screen();
+
+  // A left click at a point of the window's client area; returns the moment
+  // the button went up, when a push button acts.
+  Clock::time_point Click(const Window& window, int x, int y);
+  void PressReturn();
+  void PressAltF4();
+
+ private:
+  void Key(unsigned long keysym, bool down);
+
+  Display* display_ = nullptr;
+};
+
+}  // namespace quillivar::x11
