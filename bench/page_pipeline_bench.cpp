@@ -46,7 +46,8 @@ void RunPage(const std::string& body, QuietUi& ui, Sink& sink) {
   quillivar::RowFields fields;
   Text rows;
   const bool abortRequested = false;
-  quillivar::ScanPageRows(page, "0050", fields, rows, ui, abortRequested);
+  quillivar::AbortPoint abortPoint(ui, abortRequested);
+  quillivar::ScanPageRows(page, "0050", fields, rows, abortPoint);
   sink.bytes += quillivar::FinishRowsText(rows).size() + (hasNext ? 1 : 0);
 }
 

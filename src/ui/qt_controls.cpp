@@ -23,26 +23,22 @@ QFont WindowFont() {
 
 namespace {
 
-// Returns the frame size the window was centred with.
-QSize MoveToCentre(QWidget& window) {
+QPoint CentredFramePosition(const QWidget& window) {
   const QScreen* screen = window.screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   const QSize frame = window.frameGeometry().size();
-  if (screen == nullptr) return frame;
-  // QWidget::move places a window's frame, not its client area.
-  window.move(screen->availableGeometry().center() -
-              QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
-  return frame;
+  if (screen == nullptr) return window.pos();
+  return screen->availableGeometry().center() -
+         QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2);
 }
 
-// Centres the window again once its frame turns out other than it was
-// centred with. No event marks the moment the window manager frames a
-// window, so every event of the window is a chance to look; the watch ends
-// when the frame has come, when the window hides, or after a while.
-class RecentreWhenFramed : public QObject {
+// The frame is known only once the window manager has framed the window,
+// and the manager's own placement may still arrive after a move of ours. So
+// for a short while after showing, the window is put back at the centre
+// whenever it is framed and not there; the watch ends when the window hides.
+class KeepCentredWhileFraming : public QObject {
  public:
-  RecentreWhenFramed(QWidget& window, QSize centredFrame)
-      : QObject(&window), window_(window), centredFrame_(centredFrame) {
+  explicit KeepCentredWhileFraming(QWidget& window) : QObject(&window), window_(window) {
     window.installEventFilter(this);
     QTimer::singleShot(kWatchMs, this, &QObject::deleteLater);
   }
@@ -51,24 +47,27 @@ class RecentreWhenFramed : public QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::Hide) {
       deleteLater();
-    } else if (window_.frameGeometry().size() != centredFrame_) {
-      centredFrame_ = MoveToCentre(window_);
-      deleteLater();
+    } else if (window_.frameGeometry().size() != window_.size() && moves_ < kMaxMoves &&
+               window_.pos() != CentredFramePosition(window_)) {
+      ++moves_;
+      window_.move(CentredFramePosition(window_));
     }
     return false;
   }
 
  private:
-  static constexpr int kWatchMs = 5000;
+  static constexpr int kWatchMs = 1000;
+  static constexpr int kMaxMoves = 5;
   QWidget& window_;
-  QSize centredFrame_;
+  int moves_ = 0;
 };
 
 }  // namespace
 
 void CentreOnScreen(QWidget& window) {
-  const QSize frame = MoveToCentre(window);
-  if (frame == window.size()) new RecentreWhenFramed(window, frame);
+  // QWidget::move places a window's frame, not its client area.
+  window.move(CentredFramePosition(window));
+  new KeepCentredWhileFraming(window);
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,

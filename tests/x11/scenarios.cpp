@@ -28,7 +28,8 @@ using testing::TempDir;
 using testing::WriteBytes;
 
 // Client-area centres of the main window's buttons.
-constexpr int kButton1X = 219 + 123 / 2, kButton3X = 348 + 47 / 2, kButtonY = 8 + 25 / 2;
+constexpr int kButton1X = 219 + 123 / 2, kButton2X = 8 + 75 / 2, kButton3X = 348 + 47 / 2,
+              kButtonY = 8 + 25 / 2;
 constexpr milliseconds kWindowLimit{15'000};
 
 std::string RowCode(const Text& industryCode) {
@@ -241,14 +242,26 @@ Window MainWindow(XUser& user) {
   return *window;
 }
 
-// ダウンロード開始, then OK in the confirmation. A window just mapped may not
-// take clicks yet, so the click is repeated until the box comes.
-void StartRun(XUser& user, const Window& main) {
+// Clicks a button of the main window until the window titled `title` has
+// the focus: a window just mapped may not take clicks yet.
+Window ClickUntil(XUser& user, const Window& main, int x, const std::string& title) {
   for (int attempt = 0; attempt < 10; ++attempt) {
-    user.Click(main, kButton1X, kButtonY);
-    if (user.WaitForActiveWindow("確認", milliseconds(1500))) return user.PressReturn();
+    user.Click(main, x, kButtonY);
+    if (auto opened = user.WaitForActiveWindow(title, milliseconds(1500))) return *opened;
   }
-  throw std::runtime_error("no confirmation box");
+  throw std::runtime_error("no window " + title);
+}
+
+// ダウンロード開始, then OK in the confirmation.
+void StartRun(XUser& user, const Window& main) {
+  ClickUntil(user, main, kButton1X, "確認");
+  user.PressReturn();
+}
+
+// The frame once the window manager has framed it and any late move is done.
+Rect SettledFrame(XUser& user, const Window& window) {
+  std::this_thread::sleep_for(milliseconds(300));
+  return user.FrameRect(window);
 }
 
 void WaitForPhase(Phase phase, ScriptedSite& site, Program& program) {
@@ -372,8 +385,13 @@ Placement MainWindowPlacement(const XServer& server) {
   Program program(server, site.Host(), folder.dir.Dir());
   XUser user(server.DisplayName());
   const Window main = MainWindow(user);
-  std::this_thread::sleep_for(milliseconds(300));  // let any late move settle
-  Placement placement{user.Screen(), user.FrameRect(main)};
+  Placement placement{user.Screen(), SettledFrame(user, main), {}, {}};
+  placement.settingsDialog = SettledFrame(user, ClickUntil(user, main, kButton2X, "設定"));
+  user.PressAltF4();
+  user.WaitForActiveWindow("Quillivar", kWindowLimit);
+  placement.confirmation = SettledFrame(user, ClickUntil(user, main, kButton1X, "確認"));
+  user.PressAltF4();
+  user.WaitForActiveWindow("Quillivar", kWindowLimit);
   user.PressAltF4();
   program.WaitForExit(kWindowLimit);
   return placement;

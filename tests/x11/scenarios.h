@@ -39,9 +39,12 @@ RunOutcome CloseDuringRun(const XServer& server);
 // Alt+F4 while pages take 300 ms each, then 中止.
 RunOutcome CloseThenAbort(const XServer& server);
 
+// Each window with its title bar and borders, as first shown.
 struct Placement {
   Rect screen;
-  Rect frame;  // the main window with its title bar and borders
+  Rect main;
+  Rect settingsDialog;
+  Rect confirmation;
 };
 Placement MainWindowPlacement(const XServer& server);
 

@@ -45,11 +45,13 @@ TEST_F(WindowSystemTest, AltF4ThenAbortEndsOnTheAbortAndExits) {
   EXPECT_EQ(outcome.listFile, kPreviousList);
 }
 
-TEST_F(WindowSystemTest, TheMainWindowWithItsFrameIsCentredOnTheScreen) {
+TEST_F(WindowSystemTest, EachWindowWithItsFrameIsCentredOnTheScreen) {
   const Placement placement = MainWindowPlacement(*server);
-  EXPECT_GT(placement.frame.height, 61);  // the title bar is part of it
-  EXPECT_NEAR(placement.frame.CentreX2(), placement.screen.CentreX2(), 2);
-  EXPECT_NEAR(placement.frame.CentreY2(), placement.screen.CentreY2(), 2);
+  EXPECT_GT(placement.main.height, 61);  // the title bar is part of it
+  for (const Rect& frame : {placement.main, placement.settingsDialog, placement.confirmation}) {
+    EXPECT_NEAR(frame.CentreX2(), placement.screen.CentreX2(), 2);
+    EXPECT_NEAR(frame.CentreY2(), placement.screen.CentreY2(), 2);
+  }
 }
 
 }  // namespace
