@@ -59,7 +59,8 @@ class TextFileReader {
 // followed to the file it names (which is created when the link dangles), and
 // the new file keeps the old one's permission bits (set-id bits dropped) and,
 // where allowed, its group (as root, its owner too). Where the folder refuses
-// a new file or the rename, an existing writable target is written in place.
+// a new file or the rename, an existing writable target is written in place,
+// by Commit only: a Commit that fails then leaves it incomplete.
 // The temporary file has no name until it is complete where the file system
 // allows; a named one left by a killed save is removed by the next save.
 class ReplacingTextFileWriter {
