@@ -17,7 +17,8 @@ constexpr char kSettingsFileName[] = "UserSetting.dat";
 // opened or read; the flags of the lines read before keep their values.
 void ReadSettingsFile(const std::string& exeDir, std::array<bool, 43>& flags);
 
-// Replaces the file as a whole; a failure (IoError) leaves the old one.
+// Replaces the file as a whole; a failure (IoError) leaves the old one, unless
+// the folder forces an in-place write (see ReplacingTextFileWriter).
 void WriteSettingsFile(const std::string& exeDir, const std::array<bool, 43>& flags);
 
 // The main window's creation: its ExeDir, then the file into LoadedSelection.

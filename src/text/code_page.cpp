@@ -47,6 +47,15 @@ class Iconv {
   iconv_t handle_;
 };
 
+// Single bytes that the platform's code page 932 maps and glibc's CP932 does
+// not: it has no character for them at all.
+struct SingleByte {
+  char16_t unit;
+  unsigned char byte;
+};
+constexpr std::array<SingleByte, 5> kPlatformSingleBytes = {{
+    {0x0080, 0x80}, {0xF8F0, 0xA0}, {0xF8F1, 0xFD}, {0xF8F2, 0xFE}, {0xF8F3, 0xFF}}};
+
 // The code page 932 bytes of every 16-bit unit, built once through iconv so
 // that a page converts by table look-up.
 struct UnitTable {
@@ -77,24 +86,39 @@ const UnitTable& Table() {
       built->length[unit] = static_cast<std::uint8_t>(out.size());
       built->bytes[unit] = {out[0], out.size() > 1 ? out[1] : '\0'};
     }
+    for (const SingleByte& single : kPlatformSingleBytes) {
+      built->length[single.unit] = 1;
+      built->bytes[single.unit] = {static_cast<char>(single.byte), '\0'};
+    }
     return built;
   }();
   return *table;
 }
 
+// Converts `input`; each byte where the conversion stops is replaced by
+// `replace` of that byte, and the conversion goes on after it.
+template <typename Replace>
 std::string ConvertWithReplacement(const char* to, const char* from,
-                                   std::string_view input,
-                                   std::string_view replacement) {
+                                   std::string_view input, Replace replace) {
   Iconv converter(to, from);
   std::string out;
   const char* in = input.data();
   std::size_t left = input.size();
   while (!converter.Convert(in, left, out)) {
-    out.append(replacement);
+    out.append(replace(static_cast<unsigned char>(*in)));
     ++in;
     --left;
   }
   return out;
+}
+
+// A byte that glibc cannot read: one of the platform's single bytes, or "?".
+std::string UnitOfUnreadableByte(unsigned char byte) {
+  char16_t unit = u'?';
+  for (const SingleByte& single : kPlatformSingleBytes) {
+    if (single.byte == byte) unit = single.unit;
+  }
+  return {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
 }
 
 }  // namespace
@@ -115,7 +139,7 @@ Text UnitsToCp932(std::u16string_view units) {
 
 std::u16string Cp932ToUnits(std::string_view text) {
   const std::string utf16 =
-      ConvertWithReplacement("UTF-16LE", "CP932", text, std::string("?\0", 2));
+      ConvertWithReplacement("UTF-16LE", "CP932", text, UnitOfUnreadableByte);
   std::u16string units(utf16.size() / 2, u'\0');
   for (std::size_t i = 0; i < units.size(); ++i) {
     units[i] = static_cast<char16_t>(
@@ -137,7 +161,13 @@ Text Sjis(std::string_view utf8) {
 }
 
 std::string Cp932ToUtf8(std::string_view text) {
-  return ConvertWithReplacement("UTF-8", "CP932", text, "?");
+  const std::u16string units = Cp932ToUnits(text);
+  Iconv toUtf8("UTF-8", "UTF-16LE");
+  std::string out;
+  const char* in = reinterpret_cast<const char*>(units.data());
+  std::size_t left = units.size() * sizeof(char16_t);
+  toUtf8.Convert(in, left, out);  // code page 932 has no surrogates to refuse
+  return out;
 }
 
 }  // namespace quillivar

@@ -1,4 +1,6 @@
-// Code page 932 to and from 16-bit units, through glibc's iconv ("CP932").
+// Code page 932 to and from 16-bit units: glibc's iconv ("CP932") and its
+// best-fit mappings, plus the five single bytes the platform's table adds
+// (U+0080 0x80, U+F8F0 0xA0, U+F8F1 0xFD, U+F8F2 0xFE, U+F8F3 0xFF).
 #pragma once
 
 #include <string>

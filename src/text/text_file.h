@@ -54,6 +54,15 @@ class TextFileReader {
 // which is renamed over the target only after a complete, flushed write. Until
 // Commit succeeds the target stays byte for byte as it was; a writer that is
 // destroyed without a successful Commit removes its temporary file.
+//
+// Besides the contents nothing of the user's file changes: a symbolic link is
+// followed to the file it names (which is created when the link dangles), and
+// the new file keeps the old one's permission bits (set-id bits dropped) and,
+// where allowed, its group (as root, its owner too). Where the folder refuses
+// a new file or the rename, an existing writable target is written in place,
+// by Commit only: a Commit that fails then leaves it incomplete.
+// The temporary file has no name until it is complete where the file system
+// allows; a named one left by a killed save is removed by the next save.
 class ReplacingTextFileWriter {
  public:
   // Throws IoError when the target or its folder cannot be written; a target
@@ -67,12 +76,17 @@ class ReplacingTextFileWriter {
   void Commit();
 
  private:
+  int RenameOverTarget();
+  void CommitInPlace(std::string_view contents);
   void Flush();
   void Abandon() noexcept;
+  [[noreturn]] void Fail(int code);  // abandons, then throws IoError
 
-  std::string path_;
-  std::string tempPath_;
-  int fd_ = -1;
+  std::string path_;      // the file itself, symbolic links followed
+  std::string tempPath_;  // empty while the temporary file has no name
+  int fd_ = -1;           // the temporary file
+  int targetFd_ = -1;     // the existing target, opened for an in-place write
+  bool inPlace_ = false;  // no temporary file: everything waits for Commit
   std::string pending_;
   bool committed_ = false;
 };

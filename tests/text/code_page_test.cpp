@@ -23,6 +23,29 @@ TEST(CodePageTest, UnitsConvertAndUnmappableUnitsBecomeQuestionMarks) {
   EXPECT_EQ(UnitsToCp932(std::u16string(1, char16_t(0x01))), "\x01");
 }
 
+TEST(CodePageTest, MapsAsThePlatformWhereGlibcHasNothingAndKeepsItsBestFits) {
+  const struct {
+    char16_t unit;
+    const char* bytes;
+  } pinned[] = {
+      // The platform's single bytes, which glibc turns into "?".
+      {0x0080, "\x80"}, {0xF8F0, "\xA0"}, {0xF8F1, "\xFD"}, {0xF8F2, "\xFE"},
+      {0xF8F3, "\xFF"},
+      // glibc's best fits, kept.
+      {0x00A5, "\x5C"}, {0x203E, "\x7E"}, {0x2014, "\x81\x5C"}, {0x2016, "\x81\x61"},
+      {0x2212, "\x81\x7C"}, {0x301C, "\x81\x60"}, {0x00A2, "\x81\x91"},
+      {0x00A3, "\x81\x92"}, {0x00AC, "\x81\xCA"},
+  };
+  for (const auto& [unit, bytes] : pinned) {
+    EXPECT_EQ(UnitsToCp932(std::u16string(1, unit)), bytes) << std::hex << unsigned(unit);
+  }
+  // The single bytes read back as the same units; a lead byte still needs a
+  // second byte.
+  EXPECT_EQ(Cp932ToUnits("a\x80\xA0\xFD\xFE\xFF" "b"), u"a\u0080\uF8F0\uF8F1\uF8F2\uF8F3b");
+  EXPECT_EQ(Cp932ToUnits("\x81\xFD"), u"?\uF8F1");
+  EXPECT_EQ(Cp932ToUtf8("\xA0"), "\uF8F0");
+}
+
 TEST(CodePageTest, ShiftJisReadsBackForDisplay) {
   EXPECT_EQ(Cp932ToUnits(Sjis("銘柄A")), u"銘柄A");
   EXPECT_EQ(Cp932ToUtf8(Sjis("東証1部")), "東証1部");
