@@ -12,6 +12,7 @@ packages=(
   libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-ipafont-gothic
+  librsvg2-bin
   xvfb xauth
 )
 

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 
 #include "app/Unit1.h"
+#include "app/app_icon.h"
 #include "quote/curl_internet.h"
 #include "quote/page_fetch.h"
 #include "settings/settings_dialog.h"
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   // The program reads no command line: Qt sees only the program's name.
   int qtArgc = argc > 0 ? 1 : 0;
   QApplication application(qtArgc, argv);
+  // Both windows and every box take it from here.
+  application.setWindowIcon(quillivar::ApplicationIcon());
 
   quillivar::CurlInternet::Options internetOptions;
   // Keeps the window painted while a request waits on the network; input

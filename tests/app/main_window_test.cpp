@@ -28,6 +28,7 @@
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "settings/settings_dialog.h"
+#include "app/app_icon.h"
 #include "app/box_answerer.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
@@ -394,6 +395,11 @@ TEST_F(MainWindowTest, EveryCaptionReadsWholeOrInItsTooltipAndNoControlsOverlap)
   boxes.Then(inspectThen(PressOk));
   ShowErrorBoxQt(Sjis("ファイルへのアクセスが拒否されました"), form1.get());
   EXPECT_EQ(boxes.seen.size(), 3u);
+}
+
+TEST(ApplicationIconTest, ComesInEverySizeADesktopAsksFor) {
+  const QList<QSize> sizes = ApplicationIcon().availableSizes();
+  for (int size : {16, 32, 48, 64, 128, 256}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
 }
 
 }  // namespace
