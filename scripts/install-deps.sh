@@ -13,6 +13,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   fonts-ipafont-gothic
   librsvg2-bin
+  desktop-file-utils
   xvfb xauth
 )
 
