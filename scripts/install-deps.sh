@@ -12,6 +12,8 @@ packages=(
   libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-ipafont-gothic
+  librsvg2-bin
+  desktop-file-utils
   xvfb xauth openbox libx11-dev libxtst-dev
 )
 

@@ -13,6 +13,15 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build -j "$(nproc)" --target Quillivar quillivar-sample-site
 
+# Without a settings file every box starts cleared and a run finds nothing;
+# the sample starts with the file the program itself writes after 初期設定
+# and 設定保存: 43 lines "True".
+settings=build/bin/UserSetting.dat
+if [[ ! -e $settings ]]; then
+  for _ in {1..43}; do printf 'True\r\n'; done > "$settings"
+  echo "First run of the sample: wrote $settings with every market and industry selected."
+fi
+
 site=$(find build -type f -name quillivar-sample-site -perm -u+x | head -n 1)
 "$site" --port 8931 &
 site_pid=$!

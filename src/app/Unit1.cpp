@@ -50,6 +50,7 @@ void TForm1::BuildControls(int timerIntervalMs) {
   StatusBar1->setGeometry(0, 42, 403, 19);
   StatusBar1->setSizeGripEnabled(false);
   StatusBar1->setFont(QFont());  // the system's own status-bar font
+  FitCaptions(*this);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));

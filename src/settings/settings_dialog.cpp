@@ -39,7 +39,9 @@ constexpr int kIndustryFocusOrder[33] = {12, 14, 18, 21, 16, 22, 25, 26, 29, 30,
                                          35, 36, 37, 38, 40, 41, 42, 43, 44, 39, 27};
 
 int IndustryBoxWidth(int checkBox) {
-  if (checkBox == 31) return 112;  // ガラス・土石製品
+  // ガラス・土石製品: 112 wide it would reach 4 pixels into the box of the
+  // next column, whose clicks it would then share; it ends where that begins.
+  if (checkBox == 31) return 108;
   if (checkBox == 28) return 115;  // 倉庫・運輸関連業
   return 97;
 }
@@ -108,6 +110,7 @@ void TForm2::BuildControls() {
   RadioButton2->setGeometry(16, 48, 49, kRowHeight);
   BitBtn7 = MakeButton(Panel1, "BitBtn7", "全て選択", QRect(87, 10, 75, 25));
   BitBtn6 = MakeButton(Panel1, "BitBtn6", "選択解除", QRect(86, 45, 75, 25));
+  FitCaptions(*this);
 
   // Keyboard order: the groups, the buttons, then the panel.
   QWidget* order[] = {checkBoxes_[1], checkBoxes_[2], checkBoxes_[3], checkBoxes_[4],

@@ -1,22 +1,82 @@
 #include "ui/qt_controls.h"
 
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QEvent>
+#include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include "text/code_page.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {
+namespace {
+
+// Kept free between a widened control and its neighbour, so that a caption
+// does not run into the next box's mark.
+constexpr int kGapToNeighbour = 4;
+
+// The width the style leaves for the caption of `control` at `width`.
+int CaptionRoom(const QAbstractButton& control, int width) {
+  QStyleOptionButton option;
+  option.initFrom(&control);
+  option.rect.setWidth(width);
+  option.text = control.text();
+  QStyle::SubElement label = QStyle::SE_PushButtonContents;
+  if (qobject_cast<const QCheckBox*>(&control) != nullptr) {
+    label = QStyle::SE_CheckBoxContents;
+  } else if (qobject_cast<const QRadioButton*>(&control) != nullptr) {
+    label = QStyle::SE_RadioButtonContents;
+  }
+  return control.style()->subElementRect(label, &option, &control).width();
+}
+
+// The right edge (exclusive) that `control` may reach: the inner edge of its
+// container, or short of the nearest sibling level with it on the right.
+int RightLimit(const QWidget& control) {
+  const QWidget& container = *control.parentWidget();
+  const QRect own = control.geometry();
+  int limit = container.contentsRect().right() + 1;
+  for (const QWidget* sibling : container.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    const QRect other = sibling->geometry();
+    const bool level = other.top() <= own.bottom() && own.top() <= other.bottom();
+    if (sibling != &control && !sibling->isWindow() && level && other.left() > own.right()) {
+      limit = std::min(limit, other.left() - kGapToNeighbour);
+    }
+  }
+  return limit;
+}
+
+void FitCaption(QAbstractButton& control) {
+  const QString caption = control.text();
+  const int needed = control.fontMetrics().horizontalAdvance(caption);
+  const int missing = needed - CaptionRoom(control, control.width());
+  if (missing <= 0) return;
+  const int widest = std::max(control.width(), RightLimit(control) - control.x());
+  control.resize(std::min(control.width() + missing, widest), control.height());
+  const int room = CaptionRoom(control, control.width());
+  if (needed <= room) return;
+  control.setText(control.fontMetrics().elidedText(caption, Qt::ElideRight, room));
+  control.setToolTip(caption);
+  control.setAccessibleName(caption);
+}
+
+}  // namespace
 
 QFont WindowFont() {
   QFont font;
-  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("IPAGothic"),
-                    QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+  // Tahoma has no Japanese, so every caption comes from the second family.
+  // IPA P Gothic's proportional kana and punctuation let the market captions
+  // fit their boxes; the fixed-pitch faces after it need up to a fifth more.
+  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("IPAPGothic"),
+                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
   font.setPixelSize(11);
   return font;
 }
@@ -87,6 +147,12 @@ bool ClickFocusedButtonOnEnter(QWidget& window, QKeyEvent& event) {
   }
   event.accept();
   return true;
+}
+
+void FitCaptions(QWidget& window) {
+  for (QAbstractButton* control : window.findChildren<QAbstractButton*>()) {
+    if (!control->isWindow()) FitCaption(*control);
+  }
 }
 
 }  // namespace quillivar

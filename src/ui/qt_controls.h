@@ -29,4 +29,12 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
 // focused push button clicks that button, as Space does. True when it did.
 bool ClickFocusedButtonOnEnter(QWidget& window, QKeyEvent& event);
 
+// Makes the caption of every check box, radio button and push button inside
+// `window` readable, keeping each one's left, top and height: a caption too
+// wide for its control widens the control to the right, as far as the free
+// space beside it inside its container; one still too wide is cut after whole
+// characters with "…" and carries the whole caption as its tooltip. Call it
+// once all controls stand in place.
+void FitCaptions(QWidget& window);
+
 }  // namespace quillivar

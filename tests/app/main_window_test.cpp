@@ -5,9 +5,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -24,9 +28,11 @@
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "settings/settings_dialog.h"
+#include "app/app_icon.h"
 #include "app/box_answerer.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
+#include "ui/qt_boxes.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {
@@ -121,6 +127,61 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<TForm2> form2;
   std::vector<std::string> statusTexts;
 };
+
+std::string Describe(const QWidget& widget) {
+  if (!widget.objectName().isEmpty()) return widget.objectName().toStdString();
+  return widget.metaObject()->className();
+}
+
+// Whether the text `widget` shows fits the room its style draws it in.
+bool CaptionFits(const QWidget& widget) {
+  const QFontMetrics metrics = widget.fontMetrics();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QStyle::SubElement label = qobject_cast<const QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
+                                     : qobject_cast<const QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                                                 : QStyle::SE_PushButtonContents;
+    return metrics.horizontalAdvance(button->text()) <=
+           button->style()->subElementRect(label, &option, button).width();
+  }
+  if (const auto* group = qobject_cast<const QGroupBox*>(&widget)) {
+    return metrics.horizontalAdvance(group->title()) <= group->contentsRect().width();
+  }
+  if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
+    const QRect room = label->contentsRect();
+    return label->wordWrap() ? label->heightForWidth(room.width()) <= room.height()
+                             : metrics.horizontalAdvance(label->text()) <= room.width();
+  }
+  return true;
+}
+
+// Every caption under `parent` shows whole, or is cut with "…" and whole in
+// its tooltip; no two visible siblings overlap, and each stays inside the
+// inner area of its parent (a group box's frame and title, the panel's edge).
+void ExpectReadableLayout(const QWidget& parent) {
+  std::vector<const QWidget*> shown;
+  for (const QWidget* child : parent.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!child->isWindow() && child->isVisibleTo(&parent)) shown.push_back(child);
+  }
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const QWidget& child = *shown[i];
+    EXPECT_TRUE(CaptionFits(child)) << Describe(child);
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&child);
+        button != nullptr && button->text().endsWith(QChar(0x2026))) {
+      EXPECT_TRUE(button->toolTip().startsWith(button->text().chopped(1)) &&
+                  button->toolTip().size() >= button->text().size())
+          << Describe(child) << " is cut without its whole caption as tooltip";
+    }
+    EXPECT_TRUE(parent.contentsRect().contains(child.geometry())) << Describe(child);
+    for (std::size_t j = i + 1; j < shown.size(); ++j) {
+      EXPECT_FALSE(child.geometry().intersects(shown[j]->geometry()))
+          << Describe(child) << " overlaps " << Describe(*shown[j]);
+    }
+    ExpectReadableLayout(child);
+  }
+}
 
 TEST_F(MainWindowTest, StartsWithTheButtonsInPlaceAndFocusOnTheStartButton) {
   Start();
@@ -310,6 +371,34 @@ TEST_F(MainWindowTest, AnErrorWhileCreatingIsShownAndStartUpGoesOn) {
   EXPECT_EQ(boxes.seen[0], "ErrorBox:オープンしたファイルが多すぎます.");
   EXPECT_EQ(created->ExeDir, dir.Dir());
   for (bool flag : created->LoadedSelection) EXPECT_FALSE(flag);
+}
+
+TEST_F(MainWindowTest, EveryCaptionReadsWholeOrInItsTooltipAndNoControlsOverlap) {
+  Start();
+  ExpectReadableLayout(*form1);
+  ExpectReadableLayout(*form2);
+  // No 11-pixel Japanese face fits this caption before its neighbour.
+  EXPECT_EQ(form2->CheckBox(29)->toolTip().toStdString(), "証券・商品先物取引業");
+  EXPECT_TRUE(form2->CheckBox(29)->text().endsWith(QChar(0x2026)));
+
+  const auto inspectThen = [](testing::BoxAnswerer::Answer answer) {
+    return [answer](QMessageBox* box) {
+      ExpectReadableLayout(*box);
+      answer(box);
+    };
+  };
+  boxes.Then(inspectThen(PressCancel));
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  boxes.Then(inspectThen(PressOk));
+  ShowInformationBox(Sjis("銘柄リストのダウンロードが終了しました。"), form1.get());
+  boxes.Then(inspectThen(PressOk));
+  ShowErrorBoxQt(Sjis("ファイルへのアクセスが拒否されました"), form1.get());
+  EXPECT_EQ(boxes.seen.size(), 3u);
+}
+
+TEST(ApplicationIconTest, ComesInEverySizeADesktopAsksFor) {
+  const QList<QSize> sizes = ApplicationIcon().availableSizes();
+  for (int size : {16, 32, 48, 64, 128, 256}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
 }
 
 }  // namespace

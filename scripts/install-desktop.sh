@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs Quillivar into a folder the user owns (default ~/Quillivar) and
+# puts it into the desktop's menu; --uninstall takes both away again.
+#   bash scripts/install-desktop.sh [DIR]
+#   bash scripts/install-desktop.sh --uninstall [DIR]
+# The program keeps brand_code.csv and UserSetting.dat in that folder; the
+# uninstall leaves them there.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+uninstall=false
+if [[ ${1:-} == --uninstall ]]; then
+  uninstall=true
+  shift
+fi
+folder=$(realpath -m "${1:-$HOME/Quillivar}")
+menu=${XDG_DATA_HOME:-$HOME/.local/share}/applications
+link=$menu/quillivar.desktop
+installed=(Quillivar quillivar.png quillivar.desktop)
+
+if $uninstall; then
+  if [[ -L $link && $(readlink "$link") == "$folder/quillivar.desktop" ]]; then
+    rm "$link"
+  fi
+  for file in "${installed[@]}"; do rm -f "$folder/$file"; done
+  rmdir "$folder" 2> /dev/null || echo "Kept $folder: it holds your files."
+  echo "Quillivar removed from $folder and from the menu."
+  exit 0
+fi
+
+bash scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j "$(nproc)" --target Quillivar
+cmake --install build --prefix "$folder" --strip
+mkdir -p "$menu"
+ln -sfn "$folder/quillivar.desktop" "$link"
+echo "Quillivar is installed in $folder and in the desktop's menu."
