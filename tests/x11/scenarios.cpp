@@ -319,81 +319,86 @@ std::string FullList() {
   return list;
 }
 
-RunOutcome AbortDuring(const XServer& server, Phase phase) {
-  Folder folder;
-  ScriptedSite site(ScriptOf(phase));
-  Program program(server, site.Host(), folder.dir.Dir());
-  XUser user(server.DisplayName());
-  const Window main = MainWindow(user);
-  StartRun(user, main);
-  WaitForPhase(phase, site, program);
+namespace {
 
-  RunOutcome outcome;
-  const auto clicked = user.Click(main, kButton3X, kButtonY);
-  const auto aborted = program.WaitForStatus("ダウンロード中止", kWindowLimit, clicked);
+// A scratch folder, a site, the program on them, and a user at its window.
+struct Session {
+  Session(const XServer& server, ScriptedSite::Script script)
+      : site(std::move(script)),
+        program(server, site.Host(), folder.dir.Dir()),
+        user(server.DisplayName()),
+        main(MainWindow(user)) {}
+
+  // What the run left once the program has exited or `limit` has passed.
+  RunOutcome Outcome(milliseconds limit) {
+    RunOutcome outcome;
+    outcome.exitStatus = program.WaitForExit(limit);
+    outcome.lastStatus = program.LastStatus();
+    outcome.listFile = folder.List();
+    return outcome;
+  }
+
+  Folder folder;
+  ScriptedSite site;
+  Program program;
+  XUser user;
+  Window main;
+};
+
+}  // namespace
+
+RunOutcome AbortDuring(const XServer& server, Phase phase) {
+  Session session(server, ScriptOf(phase));
+  StartRun(session.user, session.main);
+  WaitForPhase(phase, session.site, session.program);
+
+  const auto clicked = session.user.Click(session.main, kButton3X, kButtonY);
+  const auto aborted = session.program.WaitForStatus("ダウンロード中止", kWindowLimit, clicked);
+  std::this_thread::sleep_for(milliseconds(300));  // time for a stray request
+  const int requestsAfterClick = session.site.RequestsSince(clicked);
+  const int requestsAfterAbort = aborted ? session.site.RequestsSince(*aborted) : 0;
+  session.user.PressAltF4();
+  RunOutcome outcome = session.Outcome(kWindowLimit);
+  outcome.requestsAfterClick = requestsAfterClick;
+  outcome.requestsAfterAbort = requestsAfterAbort;
   if (aborted) {
     outcome.abortLatencyMs = std::chrono::duration<double, std::milli>(*aborted - clicked).count();
-    std::this_thread::sleep_for(milliseconds(300));  // time for a stray request
-    outcome.requestsAfterAbort = site.RequestsSince(*aborted);
   }
-  outcome.requestsAfterClick = site.RequestsSince(clicked);
-  outcome.lastStatus = program.LastStatus();
-  outcome.listFile = folder.List();
-  user.PressAltF4();
-  outcome.exitStatus = program.WaitForExit(kWindowLimit);
   return outcome;
 }
 
 RunOutcome CloseDuringRun(const XServer& server) {
-  Folder folder;
-  ScriptedSite site(PagesAfter(milliseconds(100)));
-  Program program(server, site.Host(), folder.dir.Dir());
-  XUser user(server.DisplayName());
-  const Window main = MainWindow(user);
-  StartRun(user, main);
-  site.WaitForRequests(2, kWindowLimit);
-  user.PressAltF4();
-  RunOutcome outcome;
-  outcome.exitStatus = program.WaitForExit(milliseconds(60'000));
-  outcome.lastStatus = program.LastStatus();
-  outcome.listFile = folder.List();
-  return outcome;
+  Session session(server, PagesAfter(milliseconds(100)));
+  StartRun(session.user, session.main);
+  session.site.WaitForRequests(2, kWindowLimit);
+  session.user.PressAltF4();
+  return session.Outcome(milliseconds(60'000));
 }
 
 RunOutcome CloseThenAbort(const XServer& server) {
-  Folder folder;
-  ScriptedSite site(PagesAfter(milliseconds(300)));
-  Program program(server, site.Host(), folder.dir.Dir());
-  XUser user(server.DisplayName());
-  const Window main = MainWindow(user);
-  StartRun(user, main);
-  site.WaitForRequests(2, kWindowLimit);
-  user.PressAltF4();
+  Session session(server, PagesAfter(milliseconds(300)));
+  StartRun(session.user, session.main);
+  session.site.WaitForRequests(2, kWindowLimit);
+  session.user.PressAltF4();
   std::this_thread::sleep_for(milliseconds(200));
-  const auto clicked = user.Click(main, kButton3X, kButtonY);
-  RunOutcome outcome;
-  outcome.exitStatus = program.WaitForExit(kWindowLimit);
-  outcome.requestsAfterClick = site.RequestsSince(clicked);
-  outcome.lastStatus = program.LastStatus();
-  outcome.listFile = folder.List();
+  const auto clicked = session.user.Click(session.main, kButton3X, kButtonY);
+  RunOutcome outcome = session.Outcome(kWindowLimit);
+  outcome.requestsAfterClick = session.site.RequestsSince(clicked);
   return outcome;
 }
 
 Placement MainWindowPlacement(const XServer& server) {
-  Folder folder;
-  ScriptedSite site({});
-  Program program(server, site.Host(), folder.dir.Dir());
-  XUser user(server.DisplayName());
-  const Window main = MainWindow(user);
-  Placement placement{user.Screen(), SettledFrame(user, main), {}, {}};
-  placement.settingsDialog = SettledFrame(user, ClickUntil(user, main, kButton2X, "設定"));
+  Session session(server, {});
+  XUser& user = session.user;
+  Placement placement{user.Screen(), SettledFrame(user, session.main), {}, {}};
+  placement.settingsDialog = SettledFrame(user, ClickUntil(user, session.main, kButton2X, "設定"));
   user.PressAltF4();
   user.WaitForActiveWindow("Quillivar", kWindowLimit);
-  placement.confirmation = SettledFrame(user, ClickUntil(user, main, kButton1X, "確認"));
+  placement.confirmation = SettledFrame(user, ClickUntil(user, session.main, kButton1X, "確認"));
   user.PressAltF4();
   user.WaitForActiveWindow("Quillivar", kWindowLimit);
   user.PressAltF4();
-  program.WaitForExit(kWindowLimit);
+  session.program.WaitForExit(kWindowLimit);
   return placement;
 }
 
