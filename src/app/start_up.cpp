@@ -4,7 +4,7 @@
 
 #include "quote/curl_internet.h"
 #include "settings/settings_dialog.h"
-#include "ui/qt_ui_services.h"
+#include "ui/executable_directory.h"
 
 namespace quillivar {
 
