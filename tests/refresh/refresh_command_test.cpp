@@ -72,6 +72,21 @@ TEST(RefreshCommandTest, AListThatCannotBeWrittenExits2AndKeepsTheEarlierFile) {
   EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
 }
 
+TEST(RefreshCommandTest, ASettingsFileThatCannotBeReadExits1BeforeAnyRequest) {
+  // Unlike the window, which goes on with the lines read so far, the command
+  // stops: nobody would see the selection it would write the list with.
+  LoopbackSite site(OneRowPage);
+  TempDir dir;
+  // A regular file whose every read fails, for root too.
+  std::filesystem::create_symlink("/proc/self/mem", dir.File("UserSetting.dat"));
+  WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
+  const CommandResult result = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.output, "quillivar-refresh: I/O エラー (5)\n");
+  EXPECT_EQ(site.requests, 0);
+  EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
+}
+
 TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnce) {
   for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
     LoopbackSite site(OneRowPage, "0050");

@@ -110,15 +110,16 @@ struct CommandResult {
 inline CommandResult RunCommand(const std::string& program,
                                 const std::vector<std::string>& arguments, int signal = 0,
                                 const std::function<bool()>& sendWhen = {}) {
+  // Built before the fork: the child of a threaded process must not allocate.
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) return {};
   const pid_t child = ::fork();
   if (child == 0) {
     ::dup2(pipeFds[1], 1);
     ::dup2(pipeFds[1], 2);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
