@@ -1,11 +1,13 @@
 // A whole run over the sample quote site against a baseline that fetches the
-// same pages in the same order with libcurl alone. Each measurement runs in
+// same pages in the same order with libcurl alone, and beside it the same run
+// by quillivar-refresh. Each measurement runs in
 // a child process of its own, so peak memory is the run's alone. Prints
 // medians; asserts nothing.
 #include <curl/curl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <netinet/in.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -87,20 +90,27 @@ class RecordingInternet : public quillivar::Internet {
   quillivar::Internet& real_;
 };
 
+// A fresh folder with everything selected, as saved from the settings dialog.
+std::string FolderWithEverythingSelected() {
+  char folder[] = "/tmp/quillivar-bench-XXXXXX";
+  const std::string dir = std::string(::mkdtemp(folder)) + "/";
+  std::ofstream settings(dir + "UserSetting.dat", std::ios::binary);
+  for (int line = 0; line < 43; ++line) settings << "True\r\n";
+  return dir;
+}
+
+long RowsWritten(const std::string& dir) {
+  std::ifstream csv(dir + "brand_code.csv");
+  return std::count(std::istreambuf_iterator<char>(csv), std::istreambuf_iterator<char>(), '\n');
+}
+
 // The whole program's run: real windows (offscreen), real pump, real client.
 int ProgramRun(const std::string& host, const std::string& urlFile) {
   int argc = 1;
   char name[] = "whole_run_bench";
   char* argv[] = {name, nullptr};
   QApplication application(argc, argv);
-  char folder[] = "/tmp/quillivar-bench-XXXXXX";
-  const std::string dir = std::string(::mkdtemp(folder)) + "/";
-
-  {
-    // Everything selected, as saved from the settings dialog.
-    std::ofstream settings(dir + "UserSetting.dat", std::ios::binary);
-    for (int line = 0; line < 43; ++line) settings << "True\r\n";
-  }
+  const std::string dir = FolderWithEverythingSelected();
   quillivar::CurlInternet curl;
   RecordingInternet internet(curl);
   quillivar::TForm1 form1(internet, {host, 2000, dir});
@@ -129,9 +139,7 @@ int ProgramRun(const std::string& host, const std::string& urlFile) {
   figures.pages = static_cast<long>(internet.urls.size());
   std::ofstream out(urlFile);
   for (const std::string& url : internet.urls) out << url << "\n";
-  std::ifstream csv(dir + "brand_code.csv");
-  long rows = std::count(std::istreambuf_iterator<char>(csv), std::istreambuf_iterator<char>(), '\n');
-  std::fprintf(stderr, "program run wrote %ld rows\n", rows);
+  std::fprintf(stderr, "program run wrote %ld rows\n", RowsWritten(dir));
   Print(figures);
   return 0;
 }
@@ -161,6 +169,34 @@ int BaselineRun(const std::string& urlFile) {
   curl_easy_cleanup(handle);
   Print(figures);
   return 0;
+}
+
+// quillivar-refresh from its start to its exit, process start-up included;
+// its progress lines are dropped.
+Figures CommandRun(const std::string& host) {
+  const std::string dir = FolderWithEverythingSelected();
+  Figures figures;
+  const auto start = Clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::freopen("/dev/null", "w", stderr);
+    ::execl(QUILLIVAR_REFRESH, QUILLIVAR_REFRESH, "--dir", dir.c_str(), "--host", host.c_str(),
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  figures.wallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  figures.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                       (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  figures.peakMegabytes = usage.ru_maxrss / 1024.0;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "quillivar-refresh ended with status %d\n", status);
+  }
+  std::fprintf(stderr, "command run wrote %ld rows\n", RowsWritten(dir));
+  std::filesystem::remove_all(dir);
+  return figures;
 }
 
 Figures RunChild(const std::string& self, const std::string& arguments) {
@@ -216,10 +252,15 @@ int main(int argc, char** argv) {
   const std::string urlFile = "/tmp/quillivar-bench-urls-" + std::to_string(::getpid());
 
   std::vector<double> programWall, programCpu, baselineWall, baselineCpu, ratios, extraCpu, peaks;
+  std::vector<double> commandWall, commandCpu, commandPeaks;
   long pages = 0;
   for (int round = 0; round < rounds; ++round) {
     const Figures program = RunChild(self, "program " + host + " " + urlFile);
     const Figures baseline = RunChild(self, "baseline " + urlFile);
+    const Figures command = CommandRun(host);
+    commandWall.push_back(command.wallSeconds);
+    commandCpu.push_back(command.cpuSeconds);
+    commandPeaks.push_back(command.peakMegabytes);
     pages = program.pages;
     programWall.push_back(program.wallSeconds);
     programCpu.push_back(program.cpuSeconds);
@@ -242,5 +283,9 @@ int main(int argc, char** argv) {
               Median(programCpu), Median(baselineCpu), Median(extraCpu));
   std::printf("  peak resident memory of the run: %.1f MB (max %.1f MB)   goal <= 80 MB\n",
               Median(peaks), *std::max_element(peaks.begin(), peaks.end()));
+  std::printf("  quillivar-refresh, start to exit: wall %.3f s, CPU %.3f s, peak %.1f MB "
+              "(program wall %.3f s, CPU %.3f s)\n",
+              Median(commandWall), Median(commandCpu), Median(commandPeaks), Median(programWall),
+              Median(programCpu));
   return 0;
 }

@@ -5,7 +5,7 @@
 #include "app/app_icon.h"
 #include "quote/curl_internet.h"
 #include "settings/settings_dialog.h"
-#include "ui/qt_ui_services.h"
+#include "ui/executable_directory.h"
 
 namespace quillivar {
 

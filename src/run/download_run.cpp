@@ -59,17 +59,19 @@ DownloadRun::DownloadRun(UiServices& ui, MainWindowFields& fields,
       selection_(ui),
       abortPoint_(ui, fields.AbortRequested) {}
 
-void DownloadRun::Button1Click() {
+RunEnd DownloadRun::Button1Click() {
   try {
-    Run();
+    return Run();
   } catch (const Error& error) {
     file_.Discard();
     ui_.ShowErrorBox(error.Message());
     EnableButtonsAndStopTimer();
+    return RunEnd::Failed;
   } catch (const std::bad_alloc&) {
     file_.Discard();
     ui_.ShowErrorBox(Texts().outOfMemory);
     EnableButtonsAndStopTimer();
+    return RunEnd::Failed;
   }
 }
 
@@ -79,9 +81,10 @@ void DownloadRun::EnableButtonsAndStopTimer() {
   ui_.SetTimer1(false);
 }
 
-void DownloadRun::EndAborted() {
+RunEnd DownloadRun::EndAborted() {
   EnableButtonsAndStopTimer();
   ui_.SetStatusText(Texts().aborted);
+  return RunEnd::Aborted;
 }
 
 void DownloadRun::ClearStockRows() {
@@ -90,10 +93,10 @@ void DownloadRun::ClearStockRows() {
   count_ = 0;
 }
 
-void DownloadRun::Run() {
+RunEnd DownloadRun::Run() {
   if (!ui_.AskConfirmation(Texts().confirm)) {
     EnableButtonsAndStopTimer();
-    return;
+    return RunEnd::Cancelled;
   }
   fields_.ExeDir = ui_.ExecutableDirectory();
   ui_.SetButtonEnabled(MainButton::Button1, false);
@@ -105,7 +108,7 @@ void DownloadRun::Run() {
   ui_.SetStatusText(Texts().started);
 
   if (!Collect()) return EndAborted();
-  WriteOut();
+  return WriteOut();
 }
 
 bool DownloadRun::Collect() {
@@ -179,11 +182,11 @@ bool DownloadRun::InsertStockRow(const Text& line) {
   return true;
 }
 
-void DownloadRun::WriteOut() {
+RunEnd DownloadRun::WriteOut() {
   if (!file_.Open(fields_.ExeDir + kStockListName)) {
     ui_.ShowInformation(Texts().cannotWrite);
     EnableButtonsAndStopTimer();
-    return;
+    return RunEnd::CannotWrite;
   }
   for (std::size_t slot = 0; slot < count_; ++slot) {
     const Text& row = fields_.StockRows[slot];
@@ -196,6 +199,7 @@ void DownloadRun::WriteOut() {
   file_.Close();
   ui_.ShowInformation(Texts().finished);
   EnableButtonsAndStopTimer();
+  return RunEnd::Finished;
 }
 
 }  // namespace quillivar

@@ -20,6 +20,9 @@ namespace quillivar {
 using IndustryFetcher =
     std::function<std::optional<Text>(const Text& code, AbortPoint& abortPoint)>;
 
+// How a run ended, for a front end that reports it otherwise than in boxes.
+enum class RunEnd { Finished, Cancelled, Aborted, CannotWrite, Failed };
+
 class DownloadRun {
  public:
   DownloadRun(UiServices& ui, MainWindowFields& fields, IndustryFetcher fetch,
@@ -28,7 +31,7 @@ class DownloadRun {
   // The whole run, from the confirmation to the final message. An error that
   // leaves it is shown in the error box and the buttons come back, so the
   // user can try again.
-  void Button1Click();
+  RunEnd Button1Click();
 
   // Exposed for the benchmark of the worst case; the run itself calls it.
   // False when an abort point saw an abort: the row was not taken.
@@ -41,9 +44,9 @@ class DownloadRun {
   [[nodiscard]] bool Collect();
   [[nodiscard]] bool CollectIndustry(const Text& code);
   [[nodiscard]] bool TakeRows(std::string_view rowsText);
-  void Run();
-  void WriteOut();
-  void EndAborted();
+  RunEnd Run();
+  RunEnd WriteOut();
+  RunEnd EndAborted();
   void EnableButtonsAndStopTimer();
   std::int32_t KeyOfSlot(std::size_t slot);
   void MakeRoomForOneMore();

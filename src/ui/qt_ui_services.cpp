@@ -1,7 +1,5 @@
 #include "ui/qt_ui_services.h"
 
-#include <unistd.h>
-
 #include <QCheckBox>
 #include <QDialog>
 #include <QPushButton>
@@ -11,24 +9,12 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
+#include "ui/executable_directory.h"
 #include "ui/qt_boxes.h"
 #include "ui/qt_text.h"
 #include "ui/ui_texts.h"
 
 namespace quillivar {
-
-Text RunningExecutableDirectory() {
-  std::string path(4096, '\0');
-  while (true) {
-    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (length < 0) return {};
-    if (static_cast<std::size_t>(length) < path.size()) {
-      path.resize(static_cast<std::size_t>(length));
-      return DirectoryOfPath(path);
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 QtUiServices::QtUiServices(MainWindowControls controls, Text exeDir)
     : controls_(controls), exeDir_(std::move(exeDir)) {}

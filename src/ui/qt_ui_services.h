@@ -53,7 +53,4 @@ class QtUiServices : public UiServices {
   QtEventPump pump_;
 };
 
-// The native path of the running executable's folder, ending with "/".
-Text RunningExecutableDirectory();
-
 }  // namespace quillivar

@@ -68,7 +68,7 @@ class DownloadRunTest : public ::testing::Test {
       const auto found = served.find(code);
       return found == served.end() ? Text() : found->second;
     }, file);
-    run.Button1Click();
+    end = run.Button1Click();
     count = run.Count();
   }
   void Run() { RunWith(realFile); }
@@ -91,6 +91,7 @@ class DownloadRunTest : public ::testing::Test {
   std::vector<Text> fetched;
   std::function<void(const Text&)> onFetch;
   std::size_t count = 0;
+  RunEnd end = RunEnd::Failed;
 };
 
 TEST_F(DownloadRunTest, CancelLeavesEverythingAsItWas) {
@@ -101,6 +102,7 @@ TEST_F(DownloadRunTest, CancelLeavesEverythingAsItWas) {
   EXPECT_EQ(ui.events, (std::vector<std::string>{kConfirm, "button1:on", "button2:on",
                                                  "timer:off"}));
   EXPECT_EQ(fields.StockRows, std::vector<Text>{"kept"});
+  EXPECT_EQ(end, RunEnd::Cancelled);
   EXPECT_TRUE(fetched.empty());
   EXPECT_EQ(Output(), "previous");
   ExpectIdleAfterRun();
@@ -160,6 +162,7 @@ TEST_F(DownloadRunTest, AbortAtTheFirstAbortPointWritesNothing) {
   WriteBytes(dir.File("brand_code.csv"), "previous");
   ui.AtPump(1, [&] { fields.AbortRequested = true; });
   Run();
+  EXPECT_EQ(end, RunEnd::Aborted);
   EXPECT_TRUE(fetched.empty());
   EXPECT_EQ(ui.LastStatus(), Sjis("ダウンロード中止"));
   EXPECT_EQ(Output(), "previous");
@@ -211,6 +214,7 @@ TEST_F(DownloadRunTest, KeepsRowsInCodeOrderAndEqualCodesInArrivalOrder) {
   EXPECT_EQ(fields.StockRows.size(), kStockRowSlots);
   EXPECT_EQ(fields.StockRows[5], "");
   EXPECT_EQ(Output(), Lines(expected));
+  EXPECT_EQ(end, RunEnd::Finished);
   EXPECT_EQ(ui.statusTexts.back(), Sjis("銘柄情報保存：") + expected.back());
 }
 
@@ -268,6 +272,7 @@ TEST_F(DownloadRunTest, AReadOnlyTargetIsReportedAndKeptByteForByte) {
   WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
   ::chmod(dir.File("brand_code.csv").c_str(), 0444);
   Run();
+  EXPECT_EQ(end, RunEnd::CannotWrite);
   EXPECT_TRUE(ui.HasEvent(kCannotWrite));
   EXPECT_EQ(Output(), "previous\r\n");
 }
@@ -372,6 +377,7 @@ TEST_F(DownloadRunTest, AConversionErrorEndsTheRunAndKeepsThePreviousFile) {
   };
   Run();
   EXPECT_EQ(fetched, (std::vector<Text>{"0050", "1050"}));
+  EXPECT_EQ(end, RunEnd::Failed);
   EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:UTF-8 Unknown code."});
   EXPECT_EQ(Output(), "previous");
   EXPECT_FALSE(ui.HasEvent(kFinished));

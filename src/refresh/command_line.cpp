@@ -1,0 +1,103 @@
+#include "refresh/command_line.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace quillivar {
+namespace {
+
+// Enough for a name, an IPv4 or a bracketed IPv6 address and a port; a "/",
+// "@" or "?" would change which URL is asked for.
+bool IsHostAndPort(std::string_view host) {
+  return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '.' || c == '-' || c == '_' || c == ':' || c == '[' || c == ']';
+  });
+}
+
+CommandLine UsageError(std::string message) {
+  CommandLine line;
+  line.kind = CommandLine::Kind::UsageError;
+  line.error = std::move(message);
+  return line;
+}
+
+// The value of "--name VALUE" or "--name=VALUE" at argv[i], moving i past it.
+std::optional<std::string> OptionValue(std::string_view name, int argc,
+                                       const char* const* argv, int& i) {
+  const std::string_view argument = argv[i];
+  if (argument == name) {
+    if (i + 1 >= argc) return std::nullopt;
+    return std::string(argv[++i]);
+  }
+  return std::string(argument.substr(name.size() + 1));
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+  CommandLine line;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    const auto is = [&](std::string_view name) {
+      return argument == name ||
+             (argument.size() > name.size() && argument.starts_with(name) &&
+              argument[name.size()] == '=');
+    };
+    if (argument == "--help" || argument == "-h") {
+      line.kind = CommandLine::Kind::Help;
+      return line;
+    }
+    if (is("--dir")) {
+      const std::optional<std::string> dir = OptionValue("--dir", argc, argv, i);
+      if (!dir || dir->empty()) return UsageError("--dir needs a folder");
+      if (!std::filesystem::is_directory(*dir)) return UsageError("not a folder: " + *dir);
+      line.options.dir = dir->back() == '/' ? *dir : *dir + "/";
+    } else if (is("--host")) {
+      const std::optional<std::string> host = OptionValue("--host", argc, argv, i);
+      if (!host || !IsHostAndPort(*host)) {
+        return UsageError("--host needs HOST or HOST:PORT, got '" + host.value_or("") + "'");
+      }
+      line.options.host = *host;
+    } else {
+      return UsageError("unknown argument: " + std::string(argument));
+    }
+  }
+  return line;
+}
+
+const char* HelpText() {
+  return
+      "使い方: quillivar-refresh [--dir フォルダ] [--host ホスト[:ポート]]\n"
+      "\n"
+      "UserSetting.dat で選んだ市場と業種の銘柄リストを相場サイトから取得し、\n"
+      "brand_code.csv に書き出します（ウィンドウの「ダウンロード開始」と同じ処理）。\n"
+      "確認はありません。Ctrl-C で中止します（元のファイルはそのまま）。\n"
+      "\n"
+      "  --dir フォルダ        UserSetting.dat を読み brand_code.csv を書くフォルダ\n"
+      "                        （既定: このプログラムのあるフォルダ）\n"
+      "  --host ホスト[:ポート] 相場サイトのホスト（既定: 組み込みのホスト）\n"
+      "  --help                この説明\n"
+      "\n"
+      "終了コード: 0 書き出した, 1 エラー, 2 ファイルが書き込めません,\n"
+      "            64 引数の誤り, 130 Ctrl-C (SIGINT), 143 SIGTERM\n"
+      "\n"
+      "Usage: quillivar-refresh [--dir DIR] [--host HOST[:PORT]]\n"
+      "\n"
+      "Downloads the stock list of the markets and industries selected in\n"
+      "UserSetting.dat from the quote site and writes brand_code.csv, exactly as\n"
+      "the window's \"ダウンロード開始\" does, without asking. Ctrl-C aborts and\n"
+      "leaves the earlier file as it was.\n"
+      "\n"
+      "  --dir DIR             folder to read UserSetting.dat from and write\n"
+      "                        brand_code.csv to (default: this program's folder)\n"
+      "  --host HOST[:PORT]    the quote site's host (default: the one built in)\n"
+      "  --help                this text\n"
+      "\n"
+      "Exit status: 0 written, 1 error, 2 brand_code.csv cannot be written,\n"
+      "             64 usage error, 130 Ctrl-C (SIGINT), 143 SIGTERM\n";
+}
+
+}  // namespace quillivar

@@ -1,0 +1,26 @@
+// The command line of quillivar-refresh: --dir DIR, --host HOST[:PORT] and
+// --help, nothing else.
+#pragma once
+
+#include <string>
+
+namespace quillivar {
+
+struct RefreshOptions {
+  std::string dir;   // empty: the executable's own folder; else ends with "/"
+  std::string host;  // empty: the quote site compiled in
+};
+
+struct CommandLine {
+  enum class Kind { Run, Help, UsageError };
+  Kind kind = Kind::Run;
+  RefreshOptions options;
+  std::string error;  // UTF-8, for a usage error
+};
+
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// In Japanese, then in English.
+const char* HelpText();
+
+}  // namespace quillivar

@@ -1,0 +1,82 @@
+#include "refresh/refresh.h"
+
+#include <optional>
+
+#include "catalogue/catalogue.h"
+#include "quote/curl_internet.h"
+#include "quote/page_fetch.h"
+#include "refresh/progress_report.h"
+#include "refresh/terminal_ui_services.h"
+#include "run/download_run.h"
+#include "settings/settings_file.h"
+#include "text/code_page.h"
+#include "text/text_file.h"
+#include "ui/executable_directory.h"
+
+namespace quillivar {
+namespace {
+
+int SelectedIndustryCount(UiServices& ui) {
+  const UiSelection selection(ui);
+  int count = 0;
+  for (const IndustryEntry& industry : IndustryCatalogue()) {
+    if (IsIndustryCodeSelected(selection, industry.code)) ++count;
+  }
+  return count;
+}
+
+int ExitStatusOf(RunEnd end, const volatile std::sig_atomic_t& stopSignal) {
+  switch (end) {
+    case RunEnd::Finished:
+      return kExitWritten;
+    case RunEnd::CannotWrite:
+      return kExitCannotWrite;
+    case RunEnd::Aborted:
+      // Only a stop signal aborts here; the shells' convention for it.
+      return stopSignal != 0 ? 128 + stopSignal : kExitError;
+    case RunEnd::Cancelled:
+    case RunEnd::Failed:
+      break;
+  }
+  return kExitError;
+}
+
+}  // namespace
+
+int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& stopSignal,
+               TerminalOutput& output) {
+  MainWindowFields fields;
+  TerminalUiServices ui(options.dir.empty() ? RunningExecutableDirectory() : options.dir,
+                        fields.AbortRequested, stopSignal, output);
+  LoadSelectionAtCreate(ui, fields);
+  // A settings file read only in part would leave a selection nobody chose,
+  // and unattended, nobody would see it before the list is replaced.
+  if (ui.ErrorShown()) return kExitError;
+  if (!RegularFileExists(fields.ExeDir + kSettingsFileName)) {
+    output.Line("quillivar-refresh: " + Cp932ToUtf8(fields.ExeDir) + kSettingsFileName +
+                " がありません。市場も業種も選ばれていません / no settings file: nothing "
+                "is selected");
+  }
+  ApplyLoadedSelection(ui, fields);
+
+  ProgressReport progress(output, SelectedIndustryCount(ui));
+  CurlInternet curl;
+  PageCountingInternet internet(curl, progress);
+  const std::string host = options.host.empty() ? CompiledQuoteHost() : options.host;
+  ReplacingStockListFile file;
+  DownloadRun run(
+      ui, fields,
+      [&](const Text& code, AbortPoint& abortPoint) {
+        progress.IndustryStarted(code);
+        std::optional<Text> rowsText = FetchIndustryRows({internet, abortPoint, host}, code);
+        if (rowsText) progress.IndustryDone(*rowsText);
+        return rowsText;
+      },
+      file);
+  const RunEnd end = run.Button1Click();
+  output.EndProgress();
+  if (end == RunEnd::Aborted) output.Line(Cp932ToUtf8(ui.StatusText()));
+  return ExitStatusOf(end, stopSignal);
+}
+
+}  // namespace quillivar

@@ -1,0 +1,23 @@
+// One download run of the window's, for a terminal or a scheduler.
+#pragma once
+
+#include <csignal>
+
+#include "refresh/command_line.h"
+#include "refresh/terminal_output.h"
+
+namespace quillivar {
+
+enum ExitStatus {
+  kExitWritten = 0,
+  kExitError = 1,
+  kExitCannotWrite = 2,
+  kExitUsage = 64,  // as sysexits' EX_USAGE
+};
+
+// Reads the settings, runs, and tells the exit status: one of the above, or
+// 128 + the signal number after a stop signal aborted the run.
+int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& stopSignal,
+               TerminalOutput& output);
+
+}  // namespace quillivar

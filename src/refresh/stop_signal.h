@@ -1,0 +1,16 @@
+// Ctrl-C and SIGTERM as 中止: the handler only records the signal; the
+// terminal's event pump turns it into the run's abort request.
+#pragma once
+
+#include <csignal>
+
+namespace quillivar {
+
+// The first SIGINT or SIGTERM received, 0 before one.
+extern volatile std::sig_atomic_t gStopSignal;
+
+// A second signal of either kind ends the program at once, as if no handler
+// were installed, in case the run is stuck where it cannot see the first.
+void InstallStopSignalHandlers();
+
+}  // namespace quillivar

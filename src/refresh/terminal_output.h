@@ -1,0 +1,29 @@
+// Standard error as a person or a log reads it. On a terminal, one progress
+// line is redrawn in place; elsewhere only whole lines are written, so a log
+// stays readable. Texts are UTF-8.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+namespace quillivar {
+
+class TerminalOutput {
+ public:
+  explicit TerminalOutput(std::FILE* stream);
+
+  bool IsTerminal() const { return isTerminal_; }
+  // A whole line; a progress line being shown is ended first.
+  void Line(std::string_view text);
+  // Replaces the progress line; only on a terminal.
+  void Redraw(std::string_view text);
+  // Leaves the progress line, if any, as it stands.
+  void EndProgress();
+
+ private:
+  std::FILE* stream_;
+  bool isTerminal_;
+  bool progressShown_ = false;
+};
+
+}  // namespace quillivar

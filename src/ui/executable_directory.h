@@ -1,0 +1,13 @@
+// Where the running program lies. Toolkit-free, so every front end finds its
+// folder the same way.
+#pragma once
+
+#include "text/text.h"
+
+namespace quillivar {
+
+// The native path of the running executable's folder, ending with "/";
+// empty when the system cannot tell.
+Text RunningExecutableDirectory();
+
+}  // namespace quillivar

@@ -1,0 +1,107 @@
+// For the same pages and the same UserSetting.dat, the command writes the
+// window's brand_code.csv byte for byte, and keeps the earlier one where the
+// window does.
+#include <QTest>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "app/Unit1.h"
+#include "app/box_answerer.h"
+#include "quote/curl_internet.h"
+#include "refresh/refresh_support.h"
+#include "settings/settings_dialog.h"
+#include "support/temp_dir.h"
+
+namespace quillivar::testing {
+namespace {
+
+const char kPrevious[] = "previous\r\n";
+
+// The window's run, every box answered with OK.
+void WindowRun(const std::string& host, const TempDir& dir) {
+  CurlInternet internet;
+  TForm1 form1(internet, {host, 2000, dir.Dir()});
+  TForm2 form2(dir.Dir());
+  form1.AttachSettingsDialog(&form2);
+  form1.show();
+  form1.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form1));  // the saved selection applied
+  BoxAnswerer boxes;
+  QTest::mouseClick(form1.Button1, Qt::LeftButton);
+}
+
+struct Outcome {
+  std::string windowFile;
+  std::string commandFile;
+  CommandResult command;
+};
+
+Outcome RunBoth(const LoopbackSite& site, const std::string& settings) {
+  TempDir windowDir, commandDir;
+  for (const TempDir* dir : {&windowDir, &commandDir}) {
+    WriteBytes(dir->File("UserSetting.dat"), settings);
+    WriteBytes(dir->File("brand_code.csv"), kPrevious);
+  }
+  WindowRun(site.Host(), windowDir);
+  Outcome outcome;
+  outcome.command =
+      RunCommand(QUILLIVAR_REFRESH, {"--dir", commandDir.Dir(), "--host", site.Host()});
+  outcome.windowFile = ReadBytes(windowDir.File("brand_code.csv"));
+  outcome.commandFile = ReadBytes(commandDir.File("brand_code.csv"));
+  return outcome;
+}
+
+TEST(RefreshMatchesWindowTest, TheSampleSiteWithAMixedSelection) {
+  const sample::SampleData data;
+  const LoopbackSite site(data);
+  // Some markets and some industries, so the filter drops rows both ways.
+  const Outcome outcome = RunBoth(site, SettingsFile([](int line) { return line % 3 != 0; }));
+  EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
+  EXPECT_GT(outcome.commandFile.size(), 10'000u);
+  EXPECT_TRUE(outcome.commandFile == outcome.windowFile);
+}
+
+TEST(RefreshMatchesWindowTest, AFixturePageOnEveryPageOfEveryIndustry) {
+  // The page's 20 issues in every industry, and twice in 水産・農林業, whose
+  // page 1 it links to a page 2: equal codes arrive 34 times and must keep
+  // their order of arrival.
+  std::ifstream in(QUILLIVAR_FIXTURE_PAGE, std::ios::binary);
+  const std::string fixture{std::istreambuf_iterator<char>(in), {}};
+  const LoopbackSite site([&fixture](const std::string&, int) { return fixture; });
+  const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
+  EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
+  EXPECT_EQ(std::count(outcome.commandFile.begin(), outcome.commandFile.end(), '\n'),
+            20 * 34);
+  EXPECT_TRUE(outcome.commandFile == outcome.windowFile);
+}
+
+TEST(RefreshMatchesWindowTest, ErrorsExit1AndKeepTheEarlierFileAsTheWindowDoes) {
+  struct Case {
+    LoopbackSite::PageOf pageOf;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {[](const std::string& code, int) {
+         return code != "0050" ? ListPage(code, {})
+                               : ListPage(code, {{"12a4", "東証1部", "x"}, {"1301", "東証1部", "y"}});
+       },
+       "quillivar-refresh: '12a4' は整数ではありません.\n"},
+      {[](const std::string& code, int) {
+         return code == "1050" ? std::string("\xEF\xBB\xBF" "ab\x80" "cd") : ListPage(code, {});
+       },
+       "quillivar-refresh: UTF-8 Unknown code.\n"},
+  };
+  for (const Case& errorCase : cases) {
+    const LoopbackSite site(errorCase.pageOf);
+    const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
+    EXPECT_EQ(outcome.command.status, 1);
+    EXPECT_TRUE(outcome.command.output.ends_with(errorCase.message)) << outcome.command.output;
+    EXPECT_EQ(outcome.commandFile, kPrevious);
+    EXPECT_EQ(outcome.windowFile, kPrevious);
+  }
+}
+
+}  // namespace
+}  // namespace quillivar::testing
