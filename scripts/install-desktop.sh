@@ -16,7 +16,7 @@ fi
 folder=$(realpath -m "${1:-$HOME/Quillivar}")
 menu=${XDG_DATA_HOME:-$HOME/.local/share}/applications
 link=$menu/quillivar.desktop
-installed=(Quillivar quillivar.png quillivar.desktop)
+installed=(Quillivar quillivar-refresh quillivar.png quillivar.desktop)
 
 if $uninstall; then
   if [[ -L $link && $(readlink "$link") == "$folder/quillivar.desktop" ]]; then
@@ -30,7 +30,7 @@ fi
 
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build -j "$(nproc)" --target Quillivar
+cmake --build build -j "$(nproc)" --target Quillivar quillivar-refresh
 cmake --install build --prefix "$folder" --strip
 mkdir -p "$menu"
 ln -sfn "$folder/quillivar.desktop" "$link"

@@ -16,7 +16,9 @@ fail() {
 }
 
 "$cmake" --install "$build" --prefix "$folder" > /dev/null
-[[ -f $folder/Quillivar && -x $folder/Quillivar ]] || fail "no executable $folder/Quillivar"
+for program in Quillivar quillivar-refresh; do
+  [[ -f $folder/$program && -x $folder/$program ]] || fail "no executable $folder/$program"
+done
 [[ $(od -An -tx1 -N8 "$folder/quillivar.png" | tr -d ' \n') == 89504e470d0a1a0a ]] ||
   fail "$folder/quillivar.png is no PNG"
 
