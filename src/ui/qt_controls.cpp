@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTimer>
+#include <QWindow>
 #include <QWidget>
 #include <algorithm>
 
@@ -83,13 +84,28 @@ QFont WindowFont() {
 
 namespace {
 
+// The platform window's own view: a widget learns of its frame only with its
+// next move, and the window manager may frame it without moving it.
+QMargins FrameMargins(const QWidget& window) {
+  const QWindow* handle = window.windowHandle();
+  return handle != nullptr ? handle->frameMargins() : QMargins();
+}
+
 QPoint CentredFramePosition(const QWidget& window) {
   const QScreen* screen = window.screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  const QSize frame = window.frameGeometry().size();
   if (screen == nullptr) return window.pos();
+  const QSize frame = window.size().grownBy(FrameMargins(window));
   return screen->availableGeometry().center() -
          QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2);
+}
+
+void MoveFrameTo(QWidget& window, QPoint position) {
+  if (QWindow* handle = window.windowHandle()) {
+    handle->setFramePosition(position);
+  } else {
+    window.move(position);  // not yet created: a window's move places its frame
+  }
 }
 
 // The frame is known only once the window manager has framed the window,
@@ -107,16 +123,16 @@ class KeepCentredWhileFraming : public QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::Hide) {
       deleteLater();
-    } else if (window_.frameGeometry().size() != window_.size() && moves_ < kMaxMoves &&
-               window_.pos() != CentredFramePosition(window_)) {
+    } else if (!FrameMargins(window_).isNull() && moves_ < kMaxMoves &&
+               window_.windowHandle()->framePosition() != CentredFramePosition(window_)) {
       ++moves_;
-      window_.move(CentredFramePosition(window_));
+      MoveFrameTo(window_, CentredFramePosition(window_));
     }
     return false;
   }
 
  private:
-  static constexpr int kWatchMs = 1000;
+  static constexpr int kWatchMs = 2000;
   static constexpr int kMaxMoves = 5;
   QWidget& window_;
   int moves_ = 0;
@@ -125,8 +141,7 @@ class KeepCentredWhileFraming : public QObject {
 }  // namespace
 
 void CentreOnScreen(QWidget& window) {
-  // QWidget::move places a window's frame, not its client area.
-  window.move(CentredFramePosition(window));
+  MoveFrameTo(window, CentredFramePosition(window));
   new KeepCentredWhileFraming(window);
 }
 

@@ -7,6 +7,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <condition_variable>
 #include <mutex>
 #include <set>
@@ -258,10 +259,18 @@ void StartRun(XUser& user, const Window& main) {
   user.PressReturn();
 }
 
-// The frame once the window manager has framed it and any late move is done.
+// The frame once it is centred, or as it is after a while: the window manager
+// frames a window some time after it is shown, and a loaded machine is slow.
 Rect SettledFrame(XUser& user, const Window& window) {
-  std::this_thread::sleep_for(milliseconds(300));
-  return user.FrameRect(window);
+  const Rect screen = user.Screen();
+  const auto deadline = Clock::now() + milliseconds(3000);
+  Rect frame = user.FrameRect(window);
+  while (Clock::now() < deadline && (std::abs(frame.CentreX2() - screen.CentreX2()) > 2 ||
+                                     std::abs(frame.CentreY2() - screen.CentreY2()) > 2)) {
+    std::this_thread::sleep_for(milliseconds(20));
+    frame = user.FrameRect(window);
+  }
+  return frame;
 }
 
 void WaitForPhase(Phase phase, ScriptedSite& site, Program& program) {
