@@ -1,9 +1,7 @@
 #include "run/download_run.h"
 
-#include <new>
-
 #include "text/code_page.h"
-#include "text/error.h"
+#include "ui/ui_texts.h"
 
 namespace quillivar {
 namespace {
@@ -16,7 +14,6 @@ struct RunTexts {
   Text finished = Sjis("銘柄リストのダウンロードが終了しました。");
   Text cannotWrite = Sjis("ファイルが書き込めません");
   Text aborted = Sjis("ダウンロード中止");
-  Text outOfMemory = Sjis("メモリが不足しています");
 };
 
 const RunTexts& Texts() {
@@ -62,14 +59,9 @@ DownloadRun::DownloadRun(UiServices& ui, MainWindowFields& fields,
 RunEnd DownloadRun::Button1Click() {
   try {
     return Run();
-  } catch (const Error& error) {
+  } catch (...) {
     file_.Discard();
-    ui_.ShowErrorBox(error.Message());
-    EnableButtonsAndStopTimer();
-    return RunEnd::Failed;
-  } catch (const std::bad_alloc&) {
-    file_.Discard();
-    ui_.ShowErrorBox(Texts().outOfMemory);
+    ui_.ShowErrorBox(MessageOfCurrentException());
     EnableButtonsAndStopTimer();
     return RunEnd::Failed;
   }

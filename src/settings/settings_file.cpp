@@ -1,8 +1,8 @@
 #include "settings/settings_file.h"
 
 #include "catalogue/catalogue.h"
-#include "text/error.h"
 #include "text/text_file.h"
+#include "ui/ui_texts.h"
 
 namespace quillivar {
 
@@ -23,8 +23,8 @@ void LoadSelectionAtCreate(UiServices& ui, MainWindowFields& fields) {
   fields.ExeDir = ui.ExecutableDirectory();
   try {
     ReadSettingsFile(fields.ExeDir, fields.LoadedSelection);
-  } catch (const Error& error) {
-    ui.ShowErrorBox(error.Message());
+  } catch (...) {
+    ui.ShowErrorBox(MessageOfCurrentException());
   }
 }
 

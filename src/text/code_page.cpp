@@ -160,6 +160,11 @@ Text Sjis(std::string_view utf8) {
   return out;
 }
 
+Text LenientSjis(std::string_view utf8) {
+  return ConvertWithReplacement("CP932", "UTF-8", utf8,
+                                [](unsigned char) { return std::string("?"); });
+}
+
 std::string Cp932ToUtf8(std::string_view text) {
   const std::u16string units = Cp932ToUnits(text);
   Iconv toUtf8("UTF-8", "UTF-16LE");

@@ -24,6 +24,11 @@ std::u16string Cp932ToUnits(std::string_view text);
 // a programming error and throws std::logic_error.
 Text Sjis(std::string_view utf8);
 
+// A UTF-8 text from outside the system's own texts (what a library's
+// exception says) as Shift-JIS: each byte where the conversion stops
+// becomes "?".
+Text LenientSjis(std::string_view utf8);
+
 // The reverse, for tests and diagnostics: Shift-JIS bytes as UTF-8.
 std::string Cp932ToUtf8(std::string_view text);
 

@@ -79,16 +79,6 @@ void ShowErrorBoxQt(const Text& message, QWidget* parent) {
   ShowOkBox(QMessageBox::Critical, ToQString(ErrorBoxText(message)), "ErrorBox", parent);
 }
 
-void ShowUnexpectedErrorBox(const char* what, QWidget* parent) {
-  if (what == nullptr) {
-    ShowErrorBoxQt(Sjis("メモリが不足しています"), parent);
-    return;
-  }
-  Text message = Sjis("内部エラー");
-  if (*what != '\0') message += ": " + FromQString(QString::fromUtf8(what));
-  ShowErrorBoxQt(message, parent);
-}
-
 void SetBoxesCloseAtOnce(bool value) { closeAtOnce = value; }
 
 }  // namespace quillivar

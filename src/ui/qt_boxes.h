@@ -3,11 +3,8 @@
 // window. Object names let tests find and answer them.
 #pragma once
 
-#include <exception>
-#include <new>
-
-#include "text/error.h"
 #include "text/text.h"
+#include "ui/ui_texts.h"
 
 class QWidget;
 
@@ -22,23 +19,14 @@ void ShowInformationBox(const Text& message, QWidget* parent = nullptr);
 // with "." by the error box's rule.
 void ShowErrorBoxQt(const Text& message, QWidget* parent = nullptr);
 
-// "メモリが不足しています" for a null `what`, otherwise "内部エラー" and it.
-void ShowUnexpectedErrorBox(const char* what, QWidget* parent);
-
 // Runs a window's event handler. Qt lets no exception cross its event loop,
 // so an error that escapes the handler ends here, in the error box.
 template <typename Handler>
 void RunAtHandlerEdge(Handler handler, QWidget* parent = nullptr) {
   try {
     handler();
-  } catch (const Error& error) {
-    ShowErrorBoxQt(error.Message(), parent);
-  } catch (const std::bad_alloc&) {
-    ShowUnexpectedErrorBox(nullptr, parent);
-  } catch (const std::exception& error) {
-    ShowUnexpectedErrorBox(error.what(), parent);
   } catch (...) {
-    ShowUnexpectedErrorBox("", parent);
+    ShowErrorBoxQt(MessageOfCurrentException(), parent);
   }
 }
 

@@ -1,5 +1,11 @@
 #include "ui/ui_texts.h"
 
+#include <exception>
+#include <new>
+
+#include "text/code_page.h"
+#include "text/error.h"
+
 namespace quillivar {
 
 Text ErrorBoxText(const Text& message) {
@@ -10,6 +16,21 @@ Text ErrorBoxText(const Text& message) {
     return message + ".";
   }
   return message;
+}
+
+Text MessageOfCurrentException() {
+  try {
+    throw;
+  } catch (const Error& error) {
+    return error.Message();
+  } catch (const std::bad_alloc&) {
+    return Sjis("メモリが不足しています");
+  } catch (const std::exception& error) {
+    const std::string_view what = error.what();
+    return what.empty() ? Sjis("内部エラー") : Sjis("内部エラー: ") + LenientSjis(what);
+  } catch (...) {
+    return Sjis("内部エラー");
+  }
 }
 
 Text ApplicationTitle(std::string_view executablePath) {

@@ -11,6 +11,11 @@ namespace quillivar {
 // double-byte character or a byte above ".".
 Text ErrorBoxText(const Text& message);
 
+// What the error box shows for the exception being handled; call it inside a
+// catch block. An Error's own message; "メモリが不足しています" when memory ran
+// out; otherwise "内部エラー" and what the exception says.
+Text MessageOfCurrentException();
+
 // The executable's file name without its folder, cut before its first ".",
 // every character after the first in lower case.
 Text ApplicationTitle(std::string_view executablePath);
