@@ -68,7 +68,9 @@ void TForm1::BuildControls(int timerIntervalMs) {
 
 UiServices& TForm1::Services() { return *services_; }
 
-void TForm1::AttachSettingsDialog(TForm2* dialog) { services_->AttachSettingsDialog(dialog); }
+void TForm1::AttachSettingsDialog(TForm2* dialog) {
+  services_->AttachSettingsDialog(dialog, dialog);
+}
 
 void TForm1::FormCreate() { LoadSelectionAtCreate(*services_, *this); }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "quote/internet.h"
-#include "run/main_window_fields.h"
+#include "ui/main_window_fields.h"
 #include "run/stock_list_file.h"
 #include "ui/qt_close_after_run.h"
 #include "ui/qt_ui_services.h"

@@ -61,9 +61,9 @@ const std::array<IndustryEntry, 33>& IndustryCatalogue() {
   return industries;
 }
 
-const std::array<int, 43>& SettingsOrder() {
-  static const std::array<int, 43> order = [] {
-    std::array<int, 43> built{};
+const std::array<int, kCheckBoxCount>& SettingsOrder() {
+  static const std::array<int, kCheckBoxCount> order = [] {
+    std::array<int, kCheckBoxCount> built{};
     int next = 0;
     for (int box = 1; box <= 44; ++box) {
       if (box != 11) built[next++] = box;

@@ -9,12 +9,26 @@
 
 namespace quillivar {
 
+// The settings check boxes: 43 of them, numbered 1-10 and 12-44, so a table
+// indexed by their numbers has 45 places.
+constexpr std::size_t kCheckBoxCount = 43;
+constexpr std::size_t kCheckBoxNumbers = 45;
+
+// One flag per check box, in the order of the settings file.
+using SelectionFlags = std::array<bool, kCheckBoxCount>;
+
 // Says whether settings check box N (1-10, 12-44) is checked, at the moment
 // it is asked: the settings dialog's live check boxes stand behind it.
 class Selection {
  public:
   virtual ~Selection() = default;
   virtual bool IsChecked(int checkBox) const = 0;
+};
+
+// The live check boxes themselves: read, and set.
+class CheckBoxes : public Selection {
+ public:
+  virtual void SetChecked(int checkBox, bool checked) = 0;
 };
 
 struct MarketEntry {
@@ -34,7 +48,7 @@ const std::array<MarketEntry, 10>& MarketCatalogue();
 const std::array<IndustryEntry, 33>& IndustryCatalogue();
 
 // The check boxes in the order of the settings file: 1-10, then 12-44.
-const std::array<int, 43>& SettingsOrder();
+const std::array<int, kCheckBoxCount>& SettingsOrder();
 
 // Empty when no industry has this code.
 const Text& IndustryNameOfCode(std::string_view code);

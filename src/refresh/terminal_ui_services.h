@@ -40,7 +40,7 @@ class TerminalUiServices : public UiServices {
   bool& abortRequested_;
   const volatile std::sig_atomic_t& stopSignal_;
   TerminalOutput& output_;
-  std::array<bool, 45> checkBoxes_{};  // index = check box number
+  std::array<bool, kCheckBoxNumbers> checkBoxes_{};  // index = check box number
   Text statusText_;
   bool errorShown_ = false;
 };

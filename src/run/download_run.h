@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "run/main_window_fields.h"
+#include "ui/main_window_fields.h"
 #include "run/stock_list_file.h"
 #include "ui/ui_services.h"
 

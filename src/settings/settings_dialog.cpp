@@ -161,10 +161,7 @@ void TForm2::SetTargetGroup(bool checked) {
 }
 
 void TForm2::BitBtn3Click() {
-  std::array<bool, 43> flags{};
-  const auto& order = SettingsOrder();
-  for (std::size_t k = 0; k < order.size(); ++k) flags[k] = IsCheckBoxChecked(order[k]);
-  WriteSettingsFile(ExeDir, flags);
+  WriteSettingsFile(ExeDir, FlagsOf(*this));
 }
 
 void TForm2::BitBtn4Click() {

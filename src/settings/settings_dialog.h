@@ -17,7 +17,7 @@ class QRadioButton;
 
 namespace quillivar {
 
-class TForm2 : public QDialog, public Selection {
+class TForm2 : public QDialog, public CheckBoxes {
   Q_OBJECT
 
  public:
@@ -25,6 +25,7 @@ class TForm2 : public QDialog, public Selection {
   explicit TForm2(std::string exeDir, QWidget* parent = nullptr);
 
   bool IsChecked(int checkBox) const override { return IsCheckBoxChecked(checkBox); }
+  void SetChecked(int checkBox, bool checked) override { SetCheckBoxChecked(checkBox, checked); }
   bool IsCheckBoxChecked(int checkBox) const;
   void SetCheckBoxChecked(int checkBox, bool checked);
   QCheckBox* CheckBox(int checkBox) const;
@@ -57,7 +58,7 @@ class TForm2 : public QDialog, public Selection {
   void BuildControls();
   void SetTargetGroup(bool checked);
 
-  std::array<QCheckBox*, 45> checkBoxes_{};  // index = check box number
+  std::array<QCheckBox*, kCheckBoxNumbers> checkBoxes_{};  // index = check box number
   std::optional<QPoint> lastPosition_;
 };
 

@@ -6,14 +6,14 @@
 
 namespace quillivar {
 
-void ReadSettingsFile(const std::string& exeDir, std::array<bool, 43>& flags) {
+void ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags) {
   const std::string path = exeDir + kSettingsFileName;
   if (!RegularFileExists(path)) return;
   TextFileReader reader(path);
   for (bool& flag : flags) flag = reader.ReadLine() == "True";
 }
 
-void WriteSettingsFile(const std::string& exeDir, const std::array<bool, 43>& flags) {
+void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags) {
   ReplacingTextFileWriter writer(exeDir + kSettingsFileName);
   for (const bool flag : flags) writer.WriteLine(flag ? "True" : "False");
   writer.Commit();
@@ -29,10 +29,17 @@ void LoadSelectionAtCreate(UiServices& ui, MainWindowFields& fields) {
 }
 
 void ApplyLoadedSelection(UiServices& ui, const MainWindowFields& fields) {
-  const std::array<int, 43>& order = SettingsOrder();
+  const auto& order = SettingsOrder();
   for (std::size_t k = 0; k < order.size(); ++k) {
     ui.SetCheckBoxChecked(order[k], fields.LoadedSelection[k]);
   }
+}
+
+SelectionFlags FlagsOf(const Selection& checkBoxes) {
+  SelectionFlags flags{};
+  const auto& order = SettingsOrder();
+  for (std::size_t k = 0; k < order.size(); ++k) flags[k] = checkBoxes.IsChecked(order[k]);
+  return flags;
 }
 
 }  // namespace quillivar

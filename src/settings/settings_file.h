@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "run/main_window_fields.h"
+#include "ui/main_window_fields.h"
 #include "ui/ui_services.h"
 
 namespace quillivar {
@@ -15,11 +15,11 @@ constexpr char kSettingsFileName[] = "UserSetting.dat";
 // Sets flag k when line k is exactly "True". No file (or a folder of that
 // name) leaves every flag as it is. Throws IoError when the file cannot be
 // opened or read; the flags of the lines read before keep their values.
-void ReadSettingsFile(const std::string& exeDir, std::array<bool, 43>& flags);
+void ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags);
 
 // Replaces the file as a whole; a failure (IoError) leaves the old one, unless
 // the folder forces an in-place write (see ReplacingTextFileWriter).
-void WriteSettingsFile(const std::string& exeDir, const std::array<bool, 43>& flags);
+void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags);
 
 // The main window's creation: its ExeDir, then the file into LoadedSelection.
 // A failure is shown in the error box and creation goes on.
@@ -27,5 +27,8 @@ void LoadSelectionAtCreate(UiServices& ui, MainWindowFields& fields);
 
 // The main window's first activation: LoadedSelection into the check boxes.
 void ApplyLoadedSelection(UiServices& ui, const MainWindowFields& fields);
+
+// The other way, for the save: the check boxes as flags in settings order.
+SelectionFlags FlagsOf(const Selection& checkBoxes);
 
 }  // namespace quillivar

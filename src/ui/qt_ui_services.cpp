@@ -1,6 +1,5 @@
 #include "ui/qt_ui_services.h"
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QPushButton>
 #include <QStatusBar>
@@ -19,16 +18,9 @@ namespace quillivar {
 QtUiServices::QtUiServices(MainWindowControls controls, Text exeDir)
     : controls_(controls), exeDir_(std::move(exeDir)) {}
 
-void QtUiServices::AttachSettingsDialog(QDialog* settingsDialog) {
+void QtUiServices::AttachSettingsDialog(QDialog* settingsDialog, CheckBoxes* checkBoxes) {
   settingsDialog_ = settingsDialog;
-  // Looked up once: the run reads them for every row it writes.
-  for (int box : SettingsOrder()) {
-    checkBoxes_[box] = settingsDialog_->findChild<QCheckBox*>(
-        QStringLiteral("CheckBox%1").arg(box));
-    if (checkBoxes_[box] == nullptr) {
-      throw std::logic_error("settings dialog lacks CheckBox" + std::to_string(box));
-    }
-  }
+  checkBoxes_ = checkBoxes;
 }
 
 bool QtUiServices::AskConfirmation(const Text& question) {
@@ -66,20 +58,17 @@ void QtUiServices::SetButtonEnabled(MainButton button, bool enabled) {
   target->setEnabled(enabled);
 }
 
-QCheckBox* QtUiServices::CheckBox(int checkBox) const {
-  if (checkBox < 0 || checkBox >= static_cast<int>(checkBoxes_.size()) ||
-      checkBoxes_[checkBox] == nullptr) {
-    throw std::out_of_range("no settings check box " + std::to_string(checkBox));
-  }
-  return checkBoxes_[checkBox];
+CheckBoxes& QtUiServices::Boxes() const {
+  if (checkBoxes_ == nullptr) throw std::logic_error("the settings dialog is not attached");
+  return *checkBoxes_;
 }
 
 bool QtUiServices::IsCheckBoxChecked(int checkBox) {
-  return CheckBox(checkBox)->isChecked();
+  return Boxes().IsChecked(checkBox);
 }
 
 void QtUiServices::SetCheckBoxChecked(int checkBox, bool checked) {
-  CheckBox(checkBox)->setChecked(checked);
+  Boxes().SetChecked(checkBox, checked);
 }
 
 }  // namespace quillivar

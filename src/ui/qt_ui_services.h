@@ -2,12 +2,9 @@
 // dialog's check boxes, the modal boxes and the event pump.
 #pragma once
 
-#include <array>
-
 #include "ui/qt_event_pump.h"
 #include "ui/ui_services.h"
 
-class QCheckBox;
 class QDialog;
 class QPushButton;
 class QStatusBar;
@@ -28,8 +25,8 @@ class QtUiServices : public UiServices {
   // An empty `exeDir` stands for the running executable's folder.
   QtUiServices(MainWindowControls controls, Text exeDir);
   // The settings dialog is created after the main window; until it is
-  // attached, the check boxes cannot be read.
-  void AttachSettingsDialog(QDialog* settingsDialog);
+  // attached, the check boxes cannot be read. It holds the check boxes.
+  void AttachSettingsDialog(QDialog* settingsDialog, CheckBoxes* checkBoxes);
 
   void PumpEvents() override { pump_.Pump(); }
   bool AskConfirmation(const Text& question) override;
@@ -44,12 +41,12 @@ class QtUiServices : public UiServices {
   void SetCheckBoxChecked(int checkBox, bool checked) override;
 
  private:
-  QCheckBox* CheckBox(int checkBox) const;
+  CheckBoxes& Boxes() const;
 
   MainWindowControls controls_;
   QDialog* settingsDialog_ = nullptr;
   Text exeDir_;
-  std::array<QCheckBox*, 45> checkBoxes_{};  // index = check box number
+  CheckBoxes* checkBoxes_ = nullptr;
   QtEventPump pump_;
 };
 

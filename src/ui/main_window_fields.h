@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "text/text.h"
 
 namespace quillivar {
@@ -16,7 +17,7 @@ struct MainWindowFields {
   Text ExeDir;                  // native path, ending with "/"
   bool AbortRequested = false;  // set by 中止, cleared by each run
   bool StatusToggle = false;    // true: the next tick shows 銘柄情報分析中…
-  std::array<bool, 43> LoadedSelection{};  // settings order
+  SelectionFlags LoadedSelection{};
 };
 
 }  // namespace quillivar
