@@ -1,5 +1,8 @@
 // The system's text: a Shift-JIS (code page 932) byte string, and the
-// operations on it. Positions are 1-based and count bytes.
+// operations on it. Positions count bytes. Find, Copy and Delete, the text
+// operations the system's own rules are written in, use 1-based positions;
+// IsSecondByteAt and LastDelimiter, helpers beside the standard library's
+// own, take and give 0-based indexes.
 #pragma once
 
 #include <cstdint>
