@@ -59,13 +59,15 @@ class ReadyBoxAnswers {
  public:
   ReadyBoxAnswers();
   ~ReadyBoxAnswers();
-  ReadyBoxAnswers(const ReadyBoxAnswers&) = delete;
-  ReadyBoxAnswers& operator=(const ReadyBoxAnswers&) = delete;
 
   void Then(BoxAnswer answer) { answers_.push_back(answer); }
   BoxAnswer Take(std::string shown);  // called by the box it answers
 
   std::vector<std::string> seen;  // "ObjectName:text" in UTF-8, in order
+
+  // The boxes know the one that lives, by its address.
+  ReadyBoxAnswers(const ReadyBoxAnswers&) = delete;
+  ReadyBoxAnswers& operator=(const ReadyBoxAnswers&) = delete;
 
  private:
   std::deque<BoxAnswer> answers_;
