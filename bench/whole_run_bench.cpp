@@ -13,9 +13,7 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -31,6 +29,7 @@
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "settings/settings_dialog.h"
+#include "ui/qt_boxes.h"
 
 namespace {
 
@@ -119,15 +118,10 @@ int ProgramRun(const std::string& host, const std::string& urlFile) {
   form1.show();
   form1.activateWindow();
 
-  // Answers the confirmation and the final box with OK.
-  QTimer answerer;
-  answerer.setInterval(2);
-  QObject::connect(&answerer, &QTimer::timeout, [] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      if (auto* ok = box->findChild<QPushButton*>(QStringLiteral("OkButton"))) ok->click();
-    }
-  });
-  answerer.start();
+  // The confirmation and the final box are answered with OK.
+  quillivar::ReadyBoxAnswers boxes;
+  boxes.Then(quillivar::BoxAnswer::kOk);
+  boxes.Then(quillivar::BoxAnswer::kOk);
 
   const double cpuBefore = CpuSeconds();
   const auto start = Clock::now();

@@ -32,7 +32,24 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+FileBytes systemBytes;
+FileBytes* currentBytes = &systemBytes;
+
 }  // namespace
+
+ssize_t FileBytes::Read(int fd, void* buffer, std::size_t size) {
+  return ::read(fd, buffer, size);
+}
+
+ssize_t FileBytes::Write(int fd, const void* bytes, std::size_t size) {
+  return ::write(fd, bytes, size);
+}
+
+FileBytes* ReplaceFileBytes(FileBytes* bytes) {
+  FileBytes* const previous = currentBytes;
+  currentBytes = bytes != nullptr ? bytes : &systemBytes;
+  return previous;
+}
 
 Text IoErrorMessage(int code, const std::string& path) {
   switch (code) {
@@ -83,7 +100,7 @@ bool TextFileReader::Refill() {
   buffer_.resize(old + kBlock);
   ssize_t got;
   do {
-    got = ::read(fd_, buffer_.data() + old, kBlock);
+    got = currentBytes->Read(fd_, buffer_.data() + old, kBlock);
   } while (got < 0 && errno == EINTR);
   if (got < 0) {
     const int code = errno;
@@ -311,7 +328,7 @@ int MatchOwnerAndMode(int fd, const struct stat& target) {
 int WriteAll(int fd, std::string_view bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t wrote = currentBytes->Write(fd, bytes.data() + done, bytes.size() - done);
     if (wrote < 0) {
       if (errno == EINTR) continue;
       return errno;

@@ -2,6 +2,8 @@
 // every operation checked at once. Paths are the file system's own bytes.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,20 @@ class IoError : public Error {
 // or "I/O エラー (n)".
 Text IoErrorMessage(int code, const std::string& path);
 [[noreturn]] void ThrowIoError(int code, const std::string& path);
+
+// The reads and writes of the open text files all pass through one FileBytes:
+// the system's own, unless a test has put in one that fails as a disk would.
+class FileBytes {
+ public:
+  virtual ~FileBytes() = default;
+  // As read(2) and write(2): the count of bytes moved, or -1 with errno set.
+  virtual ssize_t Read(int fd, void* buffer, std::size_t size);
+  virtual ssize_t Write(int fd, const void* bytes, std::size_t size);
+};
+
+// Puts `bytes` in place of the current FileBytes (null: the system's own) and
+// returns the one it replaces.
+FileBytes* ReplaceFileBytes(FileBytes* bytes);
 
 // True only for an existing regular file; a directory counts as no file.
 bool RegularFileExists(const std::string& path);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <optional>
 
 #include "text/code_page.h"
 #include "ui/qt_controls.h"
@@ -14,6 +15,7 @@ namespace quillivar {
 namespace {
 
 bool closeAtOnce = false;
+ReadyBoxAnswers* readyAnswers = nullptr;
 
 QString Title() {
   return ToQString(ApplicationTitle(QFile::encodeName(QCoreApplication::applicationFilePath())
@@ -41,9 +43,22 @@ QPushButton* AddButton(QMessageBox& box, const char* caption, QMessageBox::Butto
   return button;
 }
 
+// The answer a box has before it shows, if any.
+std::optional<BoxAnswer> AnswerAtOnce(const QMessageBox& box) {
+  if (closeAtOnce) return BoxAnswer::kClose;
+  if (readyAnswers == nullptr) return std::nullopt;
+  return readyAnswers->Take(box.objectName().toStdString() + ":" + box.text().toStdString());
+}
+
+QAbstractButton* ButtonFor(const QMessageBox& box, BoxAnswer answer) {
+  if (answer == BoxAnswer::kClose) return nullptr;
+  const char* name = answer == BoxAnswer::kOk ? "OkButton" : "CancelButton";
+  return box.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
 // Runs the box; returns the button pressed, or null when it was closed.
 QAbstractButton* Run(QMessageBox& box) {
-  if (closeAtOnce) return nullptr;
+  if (const std::optional<BoxAnswer> answer = AnswerAtOnce(box)) return ButtonFor(box, *answer);
   box.exec();
   return box.clickedButton();
 }
@@ -80,5 +95,17 @@ void ShowErrorBoxQt(const Text& message, QWidget* parent) {
 }
 
 void SetBoxesCloseAtOnce(bool value) { closeAtOnce = value; }
+
+ReadyBoxAnswers::ReadyBoxAnswers() : previous_(readyAnswers) { readyAnswers = this; }
+
+ReadyBoxAnswers::~ReadyBoxAnswers() { readyAnswers = previous_; }
+
+BoxAnswer ReadyBoxAnswers::Take(std::string shown) {
+  seen.push_back(std::move(shown));
+  if (answers_.empty()) return BoxAnswer::kClose;
+  const BoxAnswer answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
 
 }  // namespace quillivar

@@ -3,6 +3,10 @@
 // window. Object names let tests find and answer them.
 #pragma once
 
+#include <deque>
+#include <string>
+#include <vector>
+
 #include "text/text.h"
 #include "ui/ui_texts.h"
 
@@ -33,5 +37,30 @@ void RunAtHandlerEdge(Handler handler, QWidget* parent = nullptr) {
 // While set, every box returns at once as if closed: a close of the main
 // window asked for during a run must not wait on the user.
 void SetBoxesCloseAtOnce(bool closeAtOnce);
+
+enum class BoxAnswer { kOk, kCancel, kClose };
+
+// Answers given ahead, for tests that need a box's answer but not the box.
+// While one lives no box shows: each takes the next answer queued and is
+// recorded. A box with no answer left returns as if closed, so that an
+// unexpected box fails its test instead of hanging it.
+class ReadyBoxAnswers {
+ public:
+  ReadyBoxAnswers();
+  ~ReadyBoxAnswers();
+
+  void Then(BoxAnswer answer) { answers_.push_back(answer); }
+  BoxAnswer Take(std::string shown);  // called by the box it answers
+
+  std::vector<std::string> seen;  // "ObjectName:text" in UTF-8, in order
+
+  // The boxes know the one that lives, by its address.
+  ReadyBoxAnswers(const ReadyBoxAnswers&) = delete;
+  ReadyBoxAnswers& operator=(const ReadyBoxAnswers&) = delete;
+
+ private:
+  std::deque<BoxAnswer> answers_;
+  ReadyBoxAnswers* previous_;
+};
 
 }  // namespace quillivar

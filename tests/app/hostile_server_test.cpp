@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -35,15 +34,13 @@
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "settings/settings_dialog.h"
-#include "app/box_answerer.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
+#include "ui/qt_boxes.h"
 
 namespace quillivar {
 namespace {
 
-using testing::BoxAnswerer;
-using testing::PressOk;
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -285,18 +282,14 @@ class HostileServerTest : public ::testing::Test {
       form2->SetCheckBoxChecked(industry.checkBox, industryCodes.count(industry.code) > 0);
     }
   }
-  // The whole run, confirmed with OK; the watch runs from the confirmation
-  // to the final box.
+  // The whole run, confirmed with OK; the watch runs from the click to the
+  // final box.
   void RunToTheEnd(TickWatch& watch) {
-    boxes.Then([&watch](QMessageBox* box) {
-      PressOk(box);
-      watch.Begin();
-    });
-    boxes.Then([&watch](QMessageBox* box) {
-      watch.End();
-      PressOk(box);
-    });
+    boxes.Then(BoxAnswer::kOk);
+    boxes.Then(BoxAnswer::kOk);
+    watch.Begin();
     QTest::mouseClick(form1->Button1, Qt::LeftButton);
+    watch.End();
   }
   void ExpectFinishedWithoutError() {
     const std::vector<std::string> expected = {
@@ -311,7 +304,7 @@ class HostileServerTest : public ::testing::Test {
   std::string Status() const { return form1->StatusBar1->currentMessage().toStdString(); }
 
   TempDir dir;
-  BoxAnswerer boxes;
+  ReadyBoxAnswers boxes;
   std::unique_ptr<HostileSite> site;  // outlives the client's kept connections
   std::string host;
   std::unique_ptr<CurlInternet> internet;
@@ -461,11 +454,9 @@ TEST_F(HostileServerTest, TheAbortButtonEndsARunWhosePagesLinkOnWithoutEnd) {
     QTest::mouseClick(form1->Button3, Qt::LeftButton);
   });
   TickWatch watch;
-  boxes.Then([&](QMessageBox* box) {
-    PressOk(box);
-    watch.Begin();
-    presser.start(5);
-  });
+  boxes.Then(BoxAnswer::kOk);
+  watch.Begin();
+  presser.start(5);
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
   const auto returnedAt = Clock::now();
   watch.End();

@@ -1,8 +1,6 @@
 // The real windows, offscreen, against a loopback quote site.
 #include "app/Unit1.h"
 
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -30,6 +28,7 @@
 #include "settings/settings_dialog.h"
 #include "app/app_icon.h"
 #include "app/box_answerer.h"
+#include "support/resource_limit.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 #include "ui/qt_boxes.h"
@@ -43,6 +42,7 @@ using testing::PressCancel;
 using testing::PressOk;
 
 using testing::ReadBytes;
+using testing::ResourceLimit;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -97,8 +97,7 @@ class LoopbackSite {
   int requests_ = 0;
 };
 
-
-class MainWindowTest : public ::testing::Test {
+class MainWindowSession : public ::testing::Test {
  protected:
   void Start(int timerIntervalMs = 2000) {
     CurlInternet::Options options;
@@ -121,11 +120,21 @@ class MainWindowTest : public ::testing::Test {
 
   TempDir dir;
   LoopbackSite site;
-  BoxAnswerer boxes;
   std::unique_ptr<CurlInternet> internet;
   std::unique_ptr<TForm1> form1;
   std::unique_ptr<TForm2> form2;
   std::vector<std::string> statusTexts;
+};
+
+class MainWindowTest : public MainWindowSession {
+ protected:
+  ReadyBoxAnswers boxes;
+};
+
+// Tests of what a shown box does: they answer it from its own loop.
+class MainWindowBoxTest : public MainWindowSession {
+ protected:
+  BoxAnswerer boxes;
 };
 
 std::string Describe(const QWidget& widget) {
@@ -228,7 +237,7 @@ TEST_F(MainWindowTest, AppliesTheSavedSelectionOnceAtTheFirstActivation) {
 TEST_F(MainWindowTest, EnterRightAfterStartUpAsksForConfirmationAndCancelChangesNothing) {
   Start();
   WriteBytes(dir.File("brand_code.csv"), "previous");
-  boxes.Then(PressCancel);
+  boxes.Then(BoxAnswer::kCancel);
   QTest::keyClick(form1->Button1, Qt::Key_Return);
   ASSERT_EQ(boxes.seen.size(), 1u);
   EXPECT_EQ(boxes.seen[0], "ConfirmationBox:銘柄リストをダウンロードします。よろしいですか？");
@@ -248,8 +257,8 @@ TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
                                          {"8302", "東証１部", "全角の市場"}});
   Start();
   CheckEverything();
-  boxes.Then(PressOk);
-  boxes.Then(PressOk);
+  boxes.Then(BoxAnswer::kOk);
+  boxes.Then(BoxAnswer::kOk);
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
   const Text expected = "1301,NEO," + Sjis("見本ﾌｰｽﾞ,水産・農林業") + "\r\n" +
                         "1333," + Sjis("東証1部,見本水産,水産・農林業") + "\r\n" +
@@ -269,8 +278,8 @@ TEST_F(MainWindowTest, TheTimerAlternatesItsTextsUntilTheFirstFetchReturns) {
   Start(60);
   for (const IndustryEntry& industry : IndustryCatalogue()) form2->SetCheckBoxChecked(industry.checkBox, false);
   form2->SetCheckBoxChecked(16, true);  // only the last position
-  boxes.Then(PressOk);
-  boxes.Then(PressOk);
+  boxes.Then(BoxAnswer::kOk);
+  boxes.Then(BoxAnswer::kOk);
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
   ASSERT_GE(statusTexts.size(), 3u);
   EXPECT_EQ(statusTexts[0], "銘柄リストダウンロード開始");
@@ -279,7 +288,7 @@ TEST_F(MainWindowTest, TheTimerAlternatesItsTextsUntilTheFirstFetchReturns) {
   EXPECT_FALSE(form1->Timer1->isActive());
 }
 
-TEST_F(MainWindowTest, WithNoIndustryTheTimerRunsUntilTheFinalBoxIsClosed) {
+TEST_F(MainWindowBoxTest, WithNoIndustryTheTimerRunsUntilTheFinalBoxIsClosed) {
   Start(30);
   for (const IndustryEntry& industry : IndustryCatalogue()) form2->SetCheckBoxChecked(industry.checkBox, false);
   boxes.Then(PressOk);
@@ -301,12 +310,10 @@ TEST_F(MainWindowTest, AbortLeavesItsTextAndTheFileUntouched) {
   Start(20);
   CheckEverything();
   WriteBytes(dir.File("brand_code.csv"), "previous");
-  boxes.Then([this](QMessageBox* box) {
-    PressOk(box);
-    QTimer::singleShot(200, form1.get(), [this] {
-      EXPECT_FALSE(form1->Button2->isEnabled());
-      QTest::mouseClick(form1->Button3, Qt::LeftButton);
-    });
+  boxes.Then(BoxAnswer::kOk);
+  QTimer::singleShot(200, form1.get(), [this] {
+    EXPECT_FALSE(form1->Button2->isEnabled());
+    QTest::mouseClick(form1->Button3, Qt::LeftButton);
   });
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
   EXPECT_EQ(Status(), "ダウンロード中止");
@@ -323,12 +330,10 @@ TEST_F(MainWindowTest, ClosingDuringARunLetsItFinishThenEndsTheProgram) {
   site.pages["0050"] = ListPage("0050", {{"1301", "NEO", "x"}});
   Start();
   CheckEverything();
-  boxes.Then([this](QMessageBox* box) {
-    PressOk(box);
-    QTimer::singleShot(100, form1.get(), [this] {
-      form1->close();
-      EXPECT_TRUE(form1->isVisible());  // the run goes on
-    });
+  boxes.Then(BoxAnswer::kOk);
+  QTimer::singleShot(100, form1.get(), [this] {
+    form1->close();
+    EXPECT_TRUE(form1->isVisible());  // the run goes on
   });
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
   EXPECT_EQ(site.Requests(), 33);
@@ -347,33 +352,21 @@ TEST_F(MainWindowTest, AnErrorWhileCreatingIsShownAndStartUpGoesOn) {
     CurlInternet warm{CurlInternet::Options{}};
     TForm1 first(warm, TForm1::Options{site.Host(), 2000, dir.Dir()});
   }
-  boxes.Then(PressOk);
+  boxes.Then(BoxAnswer::kOk);
   CurlInternet::Options options;
   internet = std::make_unique<CurlInternet>(options);
-  rlimit saved{};
-  getrlimit(RLIMIT_NOFILE, &saved);
-  const int lowestFree = ::dup(0);
-  ::close(lowestFree);
-  rlimit tight = saved;
-  tight.rlim_cur = static_cast<rlim_t>(lowestFree);
-  setrlimit(RLIMIT_NOFILE, &tight);
   std::unique_ptr<TForm1> created;
-  QTimer restore;
-  // The error box runs its own loop: the limit is lifted as soon as it does.
-  QObject::connect(&restore, &QTimer::timeout, [&] {
-    setrlimit(RLIMIT_NOFILE, &saved);
-    restore.stop();
-  });
-  restore.start(1);
-  created = std::make_unique<TForm1>(*internet, TForm1::Options{site.Host(), 2000, dir.Dir()});
-  setrlimit(RLIMIT_NOFILE, &saved);
+  {
+    const auto noDescriptor = ResourceLimit::NoFreeDescriptor();
+    created = std::make_unique<TForm1>(*internet, TForm1::Options{site.Host(), 2000, dir.Dir()});
+  }
   ASSERT_EQ(boxes.seen.size(), 1u);
   EXPECT_EQ(boxes.seen[0], "ErrorBox:オープンしたファイルが多すぎます.");
   EXPECT_EQ(created->ExeDir, dir.Dir());
   for (bool flag : created->LoadedSelection) EXPECT_FALSE(flag);
 }
 
-TEST_F(MainWindowTest, EveryCaptionReadsWholeOrInItsTooltipAndNoControlsOverlap) {
+TEST_F(MainWindowBoxTest, EveryCaptionReadsWholeOrInItsTooltipAndNoControlsOverlap) {
   Start();
   ExpectReadableLayout(*form1);
   ExpectReadableLayout(*form2);

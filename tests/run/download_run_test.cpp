@@ -1,9 +1,6 @@
 #include "run/download_run.h"
 
-#include <sys/resource.h>
 #include <sys/stat.h>
-
-#include <csignal>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_ui.h"
+#include "support/resource_limit.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -22,6 +20,7 @@ namespace {
 
 using testing::FakeUi;
 using testing::ReadBytes;
+using testing::ResourceLimit;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -352,16 +351,11 @@ TEST_F(DownloadRunTest, ACloseThatFailsOnARealFileKeepsThePreviousFile) {
   Serve("0050", Rows(rows));
   const std::string previous = "previous list\r\n";
   WriteBytes(dir.File("brand_code.csv"), previous);
-  // A file-size limit fails the write when the rows are flushed at the end.
-  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limit = saved;
-  limit.rlim_cur = 1000;
-  setrlimit(RLIMIT_FSIZE, &limit);
-  Run();
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, handler);
+  {
+    // The rows, flushed at the end, outgrow what the file may hold.
+    const auto limit = ResourceLimit::FileSize(1000);
+    Run();
+  }
   EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (27)"});
   EXPECT_EQ(Output(), previous);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -18,6 +17,7 @@
 #include "catalogue/catalogue.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
+#include "ui/qt_boxes.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {
@@ -127,20 +127,13 @@ TEST_F(SettingsDialogTest, SaveWritesTheBoxesInSettingsOrderAndTwiceGivesTheSame
 TEST_F(SettingsDialogTest, AFailedSaveShowsTheErrorAndKeepsTheBoxes) {
   std::filesystem::create_directory(dir.File("UserSetting.dat"));
   dialog.SetCheckBoxChecked(3, false);
-  std::string shown;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || box->objectName() != QStringLiteral("ErrorBox")) return;
-    shown = box->text().toStdString();
-    box->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
-  });
-  poll.start(5);
+  ReadyBoxAnswers boxes;
+  boxes.Then(BoxAnswer::kOk);
   ShowAnd([&] {
     Click(dialog.BitBtn3);
     EXPECT_TRUE(dialog.isVisible());  // stays open
   });
-  EXPECT_EQ(shown, "ファイルへのアクセスが拒否されました.");
+  EXPECT_EQ(boxes.seen, std::vector<std::string>{"ErrorBox:ファイルへのアクセスが拒否されました."});
   EXPECT_FALSE(dialog.IsCheckBoxChecked(3));
   EXPECT_EQ(Checked().size(), 42u);
 }

@@ -1,19 +1,16 @@
 #include "settings/settings_file.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
-
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
+#include "support/failing_file_bytes.h"
 #include "support/fake_ui.h"
+#include "support/resource_limit.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 #include "text/text_file.h"
@@ -21,7 +18,9 @@
 namespace quillivar {
 namespace {
 
+using testing::FailingFileBytes;
 using testing::FakeUi;
+using testing::ResourceLimit;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -160,83 +159,21 @@ TEST_F(SettingsFileTest, AFailedSaveIsReportedAndLeavesTheOldFileWhole) {
             1);
 }
 
-}  // namespace
-}  // namespace quillivar
-
-namespace quillivar {
-namespace {
-
-// A file-size limit makes the write itself fail part-way, as a full disk
-// would, without needing one.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int);
-};
-
+// The disk fills up part-way through the write.
 TEST_F(SettingsFileTest, AWriteThatFailsPartWayLeavesTheOldFileByteForByte) {
-  const std::string old = "True\r\nFalse\r\n";  // 13 bytes, under the limit
+  const std::string old = "True\r\nFalse\r\n";
   WriteBytes(Path(), old);
   Text message;
   {
-    FileSizeLimit limit(100);
+    FailingFileBytes full({.writableBytes = 100, .code = ENOSPC});
     message = SaveError(dir.Dir());
   }
-  EXPECT_EQ(message, Sjis("I/O エラー (27)"));  // EFBIG
+  EXPECT_EQ(message, Sjis("I/O エラー (28)"));
   EXPECT_EQ(ReadBytes(Path()), old);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
                           std::filesystem::directory_iterator()),
             1);
 }
-
-}  // namespace
-}  // namespace quillivar
-
-// The test is linked with --wrap=read: a read of one chosen file can be made
-// to fail after a number of successful reads, as a failing disk would.
-namespace {
-
-struct ReadFault {
-  bool armed = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  int readsLeft = 0;
-  int failed = 0;
-};
-ReadFault readFault;
-
-}  // namespace
-
-extern "C" ssize_t __real_read(int fd, void* buffer, size_t count);
-extern "C" ssize_t __wrap_read(int fd, void* buffer, size_t count) {
-  struct stat info {};
-  if (readFault.armed && ::fstat(fd, &info) == 0 && info.st_dev == readFault.device &&
-      info.st_ino == readFault.inode) {
-    if (readFault.readsLeft == 0) {
-      ++readFault.failed;
-      errno = EIO;
-      return -1;
-    }
-    --readFault.readsLeft;
-  }
-  return __real_read(fd, buffer, count);
-}
-
-namespace quillivar {
-namespace {
 
 std::size_t OpenFileCount() {
   return static_cast<std::size_t>(
@@ -244,26 +181,15 @@ std::size_t OpenFileCount() {
                     std::filesystem::directory_iterator()));
 }
 
-class FailingReads {
- public:
-  FailingReads(const std::string& path, int successfulReads) {
-    struct stat info {};
-    ::stat(path.c_str(), &info);
-    readFault = {true, info.st_dev, info.st_ino, successfulReads, 0};
-  }
-  ~FailingReads() { readFault.armed = false; }
-  int Failed() const { return readFault.failed; }
-};
-
 TEST_F(SettingsFileTest, AReadFailingMidFileKeepsTheLinesBeforeAndCreationGoesOn) {
   // The first block ends inside line 4, so the read of line 4 fails.
   WriteBytes(Path(), "True\r\nFalse\r\nTrue\r\n" + std::string(70000, 'x') + "\r\n" +
                          Lines(39, "True"));
   const std::size_t openBefore = OpenFileCount();
   {
-    FailingReads failing(Path(), 1);
+    FailingFileBytes failing({.failingRead = 2, .code = EIO});
     LoadSelectionAtCreate(ui, fields);
-    ASSERT_EQ(failing.Failed(), 1) << "the fault never reached the reader";
+    ASSERT_EQ(failing.Failures(), 1) << "the fault never reached the reader";
   }
   EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (5)"});
   EXPECT_EQ(fields.ExeDir, dir.Dir());
@@ -274,11 +200,12 @@ TEST_F(SettingsFileTest, AReadFailingMidFileKeepsTheLinesBeforeAndCreationGoesOn
 }
 
 TEST_F(SettingsFileTest, AFileThatOpensButCannotBeReadIsReported) {
-  // Reading a process's memory from address 0 fails: a regular file whose
-  // very first read fails.
-  std::filesystem::create_symlink("/proc/self/mem", Path());
+  WriteBytes(Path(), Lines(43, "True"));
   const std::size_t openBefore = OpenFileCount();
-  LoadSelectionAtCreate(ui, fields);
+  {
+    FailingFileBytes failing({.failingRead = 1, .code = EIO});
+    LoadSelectionAtCreate(ui, fields);
+  }
   EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (5)"});
   EXPECT_EQ(fields.LoadedSelection, (std::array<bool, 43>{}));
   EXPECT_EQ(OpenFileCount(), openBefore);
@@ -288,21 +215,13 @@ TEST_F(SettingsFileTest, AFileThatCannotBeOpenedIsReportedAndLeavesTheFlags) {
   WriteBytes(Path(), Lines(43, "True"));
   std::array<bool, 43> flags{};
   flags[5] = true;
-  rlimit saved{};
-  ::getrlimit(RLIMIT_NOFILE, &saved);
-  const int nextFree = ::open("/dev/null", O_RDONLY);
-  ASSERT_GE(nextFree, 0);
-  ::close(nextFree);
-  rlimit tight = saved;
-  tight.rlim_cur = static_cast<rlim_t>(nextFree);  // no room for one more
-  ::setrlimit(RLIMIT_NOFILE, &tight);
   Text message;
   try {
+    const auto noDescriptor = ResourceLimit::NoFreeDescriptor();
     ReadSettingsFile(dir.Dir(), flags);
   } catch (const IoError& error) {
     message = error.Message();
   }
-  ::setrlimit(RLIMIT_NOFILE, &saved);
   EXPECT_EQ(message, Sjis("オープンしたファイルが多すぎます"));
   std::array<bool, 43> expected{};
   expected[5] = true;

@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/failing_file_bytes.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 
 namespace quillivar {
 namespace {
 
+using testing::FailingFileBytes;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -73,6 +75,19 @@ TEST(TextFileReaderTest, ReportsAFileThatCannotBeOpenedOrRead) {
   EXPECT_FALSE(RegularFileExists(dir.File("missing")));
 }
 
+TEST(TextFileReaderTest, RetriesAnInterruptedReadAndReportsAFailedOne) {
+  TempDir dir;
+  WriteBytes(dir.File("f"), "a\r\nb\r\n");
+  {
+    FailingFileBytes interrupted({.failingRead = 1, .code = EINTR});
+    TextFileReader reader(dir.File("f"));
+    EXPECT_EQ(reader.ReadLine(), "a");
+    EXPECT_EQ(reader.ReadLine(), "b");
+  }
+  FailingFileBytes failing({.failingRead = 1, .code = EIO});
+  EXPECT_EQ(MessageOf([&] { TextFileReader(dir.File("f")).ReadLine(); }), Sjis("I/O エラー (5)"));
+}
+
 TEST(ReplacingTextFileWriterTest, ReplacesTheFileOnlyOnCommit) {
   TempDir dir;
   const std::string path = dir.File("out.csv");
@@ -102,6 +117,27 @@ TEST(ReplacingTextFileWriterTest, LeavesNothingBehindWhenAbandoned) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+TEST(ReplacingTextFileWriterTest, AWriteThatFailsKeepsTheEarlierFileAndLeavesNothing) {
+  // A short line fails at Commit, a long one already in WriteLine.
+  for (const std::size_t length : {10u, 100000u}) {
+    TempDir dir;
+    const std::string path = dir.File("out.csv");
+    WriteBytes(path, "earlier\r\n");
+    FailingFileBytes full({.writableBytes = 5, .code = ENOSPC});
+    EXPECT_EQ(MessageOf([&] {
+                ReplacingTextFileWriter writer(path);
+                writer.WriteLine(std::string(length, 'x'));
+                writer.Commit();
+              }),
+              Sjis("I/O エラー (28)"));
+    EXPECT_EQ(full.Failures(), 1) << length;
+    EXPECT_EQ(ReadBytes(path), "earlier\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
+                            std::filesystem::directory_iterator()),
+              1);
+  }
 }
 
 TEST(ReplacingTextFileWriterTest, EmptyCommitGivesAZeroByteFile) {

@@ -149,5 +149,21 @@ TEST(QtBoxesTest, CloseAtOnceReturnsWithoutWaiting) {
   SetBoxesCloseAtOnce(false);
 }
 
+// None of these boxes shows: one that did would wait for ever.
+TEST(QtBoxesTest, ReadyAnswersAreTakenInOrderAndWhatEachBoxSaysIsRecorded) {
+  ReadyBoxAnswers answers;
+  answers.Then(BoxAnswer::kOk);
+  answers.Then(BoxAnswer::kCancel);
+  EXPECT_TRUE(AskConfirmationBox("1"));
+  EXPECT_FALSE(AskConfirmationBox("2"));
+  EXPECT_FALSE(AskConfirmationBox("3"));  // none left: closed
+  ShowErrorBoxQt(Sjis("見本"));
+  SetBoxesCloseAtOnce(true);
+  ShowInformationBox("closed at once, never answered");
+  SetBoxesCloseAtOnce(false);
+  EXPECT_EQ(answers.seen, (std::vector<std::string>{"ConfirmationBox:1", "ConfirmationBox:2",
+                                                    "ConfirmationBox:3", "ErrorBox:見本."}));
+}
+
 }  // namespace
 }  // namespace quillivar
