@@ -1,6 +1,7 @@
 // For the same pages and the same UserSetting.dat, the command writes the
 // window's brand_code.csv byte for byte, and keeps the earlier one where the
 // window does.
+#include <QPushButton>
 #include <QTest>
 #include <fstream>
 #include <iterator>
@@ -8,18 +9,19 @@
 #include <gtest/gtest.h>
 
 #include "app/Unit1.h"
-#include "app/box_answerer.h"
 #include "quote/curl_internet.h"
 #include "refresh/refresh_support.h"
 #include "settings/settings_dialog.h"
 #include "support/temp_dir.h"
+#include "ui/qt_boxes.h"
 
 namespace quillivar::testing {
 namespace {
 
 const char kPrevious[] = "previous\r\n";
 
-// The window's run, every box answered with OK.
+// The window's run: OK to the confirmation; the final box, whichever it is,
+// answered as closed.
 void WindowRun(const std::string& host, const TempDir& dir) {
   CurlInternet internet;
   TForm1 form1(internet, {host, 2000, dir.Dir()});
@@ -28,7 +30,8 @@ void WindowRun(const std::string& host, const TempDir& dir) {
   form1.show();
   form1.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form1));  // the saved selection applied
-  BoxAnswerer boxes;
+  ReadyBoxAnswers boxes;
+  boxes.Then(BoxAnswer::kOk);
   QTest::mouseClick(form1.Button1, Qt::LeftButton);
 }
 
