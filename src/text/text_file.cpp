@@ -181,7 +181,10 @@ int ResolveLinks(std::string& path) {
 }
 
 std::string TemporaryNamePrefix(const std::string& target) {
-  return "." + BaseName(target) + kTempMarker;
+  // Built by appending: g++ 12 at -O3 takes "." + string for an overlap.
+  std::string prefix(".");
+  prefix.append(BaseName(target)).append(kTempMarker);
+  return prefix;
 }
 
 std::string TemporaryPathPrefix(const std::string& target) {
