@@ -19,14 +19,7 @@
 namespace quillivar::x11 {
 namespace {
 
-using testing::ListPage;
-using testing::LoopbackSite;
-using testing::PageRow;
-using testing::ReadBytes;
-using testing::Reply;
-using testing::SiteRequest;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace quillivar::testing;  // the test support: pages, site, folders
 
 // Client-area centres of the main window's buttons.
 constexpr int kButton1X = 219 + 123 / 2, kButton2X = 8 + 75 / 2, kButton3X = 348 + 47 / 2,
