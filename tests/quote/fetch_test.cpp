@@ -179,14 +179,15 @@ std::vector<Field> Each(const LoopbackSite& site, Field SiteRequest::*field) {
 TEST_F(CurlFetchTest, APageWithoutNextLinkIsTheOnlyRequest) {
   LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA, kRowB})}}));
   EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row(kRowB));
-  EXPECT_EQ(Each(site, &SiteRequest::target), std::vector<std::string>{"/stocks/qi/?ids=2050&p=1"});
+  EXPECT_EQ(Each(site, &SiteRequest::target),
+            std::vector<std::string>{"/stocks/qi/?ids=2050&p=1"});
   EXPECT_EQ(Each(site, &SiteRequest::agent), std::vector<std::string>{"MyApp"});
 }
 
 TEST_F(CurlFetchTest, ThreePagesComeBackInPageOrderOverOneConnection) {
   LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA}, 2)},
-                            {"2", ListPage("2050", {kRowB}, 3)},
-                            {"3", ListPage("2050", {kRowC})}}));
+                           {"2", ListPage("2050", {kRowB}, 3)},
+                           {"3", ListPage("2050", {kRowC})}}));
   EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row(kRowB) + "\r\n" + Row(kRowC));
   const std::vector<std::string> targets = {
       "/stocks/qi/?ids=2050&p=1", "/stocks/qi/?ids=2050&p=2", "/stocks/qi/?ids=2050&p=3"};
@@ -201,8 +202,8 @@ TEST_F(CurlFetchTest, ARefusedFirstPageGivesTheEmptyText) {
 
 TEST_F(CurlFetchTest, AnErrorStatusWithABodyIsParsedLikeAPage) {
   LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA}, 2)},
-                            {"2", ListPage("2050", {kRowB})}},
-                           404));
+                           {"2", ListPage("2050", {kRowB})}},
+                          404));
   EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row(kRowB));
   EXPECT_EQ(Each(site, &SiteRequest::target).size(), 2u);
 }
@@ -267,8 +268,8 @@ class AbortOnPageTwo : public FakeUi {
 
 TEST_F(CurlFetchTest, AnAbortWhilePageTwoIsReadGivesNoResultAndNoPageThree) {
   LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA}, 2)},
-                            {"2", ListPage("2050", std::vector<PageRow>(200, kRowB), 3)},
-                            {"3", ListPage("2050", {kRowC})}}));
+                           {"2", ListPage("2050", std::vector<PageRow>(200, kRowB), 3)},
+                           {"3", ListPage("2050", {kRowC})}}));
   AbortOnPageTwo abortingUi(site, abortRequested);
   EXPECT_EQ(Fetch(site.Host(), abortingUi), std::nullopt);
   EXPECT_EQ(Each(site, &SiteRequest::target).size(), 2u);
