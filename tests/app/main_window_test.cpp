@@ -16,10 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <httplib.h>
 #include <map>
-#include <mutex>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +26,8 @@
 #include "app/app_icon.h"
 #include "app/box_answerer.h"
 #include "support/resource_limit.h"
+#include "support/list_page.h"
+#include "support/loopback_site.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 #include "ui/qt_boxes.h"
@@ -46,56 +45,16 @@ using testing::ResourceLimit;
 using testing::TempDir;
 using testing::WriteBytes;
 
-// A list page as the quote site sends it: UTF-8 with a byte-order mark and
-// spaces inside the tags.
-std::string ListPage(const std::string& code, const std::vector<std::array<std::string, 3>>& rows) {
-  std::string page = "\xEF\xBB\xBF<html>\n<body>\n<table>\n";
-  for (const auto& [stock, market, name] : rows) {
-    page += "<tr>\n <td class=\"center yjM\"><a href=\"/stocks/detail/?code=" + stock + "\">" +
-            stock + "</a></td>\n <td class=\"center yjSt\">" + market +
-            "</td>\n <td><strong class=\"yjMt\"><a href=\"/stocks/detail/?code=" + stock +
-            "\">" + name + "</a></strong></td>\n</tr>\n";
-  }
-  page += "</table>\n<a href=\"/stocks/qi/?ids=" + code + "&p=1\">1</a>\n</body></html>\n";
-  return page;
+using testing::LoopbackSite;
+using testing::PageRow;
+using testing::Reply;
+using testing::SiteRequest;
+
+// Page 1 of an industry, with the pager's link back to itself, which a run
+// must not follow.
+std::string PageOne(const std::string& code, const std::vector<PageRow>& rows) {
+  return testing::ListPage(code, rows, 1);
 }
-
-class LoopbackSite {
- public:
-  LoopbackSite() {
-    server_.Get("/stocks/qi/", [this](const httplib::Request& request, httplib::Response& response) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(delayMs.load()));
-      const std::string code = request.get_param_value("ids");
-      std::lock_guard lock(mutex_);
-      ++requests_;
-      const auto found = pages.find(code);
-      response.set_content(found == pages.end() ? ListPage(code, {}) : found->second,
-                           "text/html; charset=utf-8");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ~LoopbackSite() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
-  int Requests() {
-    std::lock_guard lock(mutex_);
-    return requests_;
-  }
-
-  std::map<std::string, std::string> pages;  // set before the run starts
-  std::atomic<int> delayMs{0};
-
- private:
-  httplib::Server server_;
-  std::thread thread_;
-  std::mutex mutex_;
-  int port_ = 0;
-  int requests_ = 0;
-};
 
 class MainWindowSession : public ::testing::Test {
  protected:
@@ -119,7 +78,14 @@ class MainWindowSession : public ::testing::Test {
   std::string Status() const { return form1->StatusBar1->currentMessage().toStdString(); }
 
   TempDir dir;
-  LoopbackSite site;
+  std::map<std::string, std::string> pages;  // by industry; set before the run starts
+  std::atomic<int> delayMs{0};
+  LoopbackSite site{[this](const SiteRequest& request) {
+    const std::string code = request.Param("ids");
+    const auto found = pages.find(code);
+    return Reply{.body = found == pages.end() ? PageOne(code, {}) : found->second,
+                 .delay = std::chrono::milliseconds(delayMs.load())};
+  }};
   std::unique_ptr<CurlInternet> internet;
   std::unique_ptr<TForm1> form1;
   std::unique_ptr<TForm2> form2;
@@ -241,7 +207,7 @@ TEST_F(MainWindowTest, EnterRightAfterStartUpAsksForConfirmationAndCancelChanges
   QTest::keyClick(form1->Button1, Qt::Key_Return);
   ASSERT_EQ(boxes.seen.size(), 1u);
   EXPECT_EQ(boxes.seen[0], "ConfirmationBox:銘柄リストをダウンロードします。よろしいですか？");
-  EXPECT_EQ(site.Requests(), 0);
+  EXPECT_EQ(site.RequestCount(), 0u);
   EXPECT_EQ(Output(), "previous");
   EXPECT_TRUE(form1->Button1->isEnabled());
   EXPECT_TRUE(form1->Button2->isEnabled());
@@ -250,10 +216,10 @@ TEST_F(MainWindowTest, EnterRightAfterStartUpAsksForConfirmationAndCancelChanges
 }
 
 TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
-  site.pages["0050"] = ListPage("0050", {{"1333", "東証1部", "見本水産"},
+  pages["0050"] = PageOne("0050", {{"1333", "東証1部", "見本水産"},
                                          {"1301", "NEO", "見本 ﾌｰｽﾞ"},
                                          {"1302", "&nbsp;", "空欄"}});
-  site.pages["7050"] = ListPage("7050", {{"8301", "名証1部", "見本銀行&amp;信託"},
+  pages["7050"] = PageOne("7050", {{"8301", "名証1部", "見本銀行&amp;信託"},
                                          {"8302", "東証１部", "全角の市場"}});
   Start();
   CheckEverything();
@@ -264,7 +230,7 @@ TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
                         "1333," + Sjis("東証1部,見本水産,水産・農林業") + "\r\n" +
                         "8301," + Sjis("名証1部,見本銀行&amp;信託,銀行業") + "\r\n";
   EXPECT_TRUE(Output() == expected) << Cp932ToUtf8(Output());
-  EXPECT_EQ(site.Requests(), 33);
+  EXPECT_EQ(site.RequestCount(), 33u);
   ASSERT_EQ(boxes.seen.size(), 2u);
   EXPECT_EQ(boxes.seen[1], "InformationBox:銘柄リストのダウンロードが終了しました。");
   EXPECT_EQ(Status(), "銘柄情報保存：8301,名証1部,見本銀行&amp;信託,銀行業");
@@ -274,7 +240,7 @@ TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
 }
 
 TEST_F(MainWindowTest, TheTimerAlternatesItsTextsUntilTheFirstFetchReturns) {
-  site.delayMs = 400;  // the first industry's page takes several ticks
+  delayMs = 400;  // the first industry's page takes several ticks
   Start(60);
   for (const IndustryEntry& industry : IndustryCatalogue()) form2->SetCheckBoxChecked(industry.checkBox, false);
   form2->SetCheckBoxChecked(16, true);  // only the last position
@@ -300,13 +266,13 @@ TEST_F(MainWindowBoxTest, WithNoIndustryTheTimerRunsUntilTheFinalBoxIsClosed) {
     PressOk(box);
   });
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
-  EXPECT_EQ(site.Requests(), 0);
+  EXPECT_EQ(site.RequestCount(), 0u);
   EXPECT_EQ(Output(), "");
   EXPECT_FALSE(form1->Timer1->isActive());
 }
 
 TEST_F(MainWindowTest, AbortLeavesItsTextAndTheFileUntouched) {
-  site.delayMs = 50;
+  delayMs = 50;
   Start(20);
   CheckEverything();
   WriteBytes(dir.File("brand_code.csv"), "previous");
@@ -317,7 +283,7 @@ TEST_F(MainWindowTest, AbortLeavesItsTextAndTheFileUntouched) {
   });
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
   EXPECT_EQ(Status(), "ダウンロード中止");
-  EXPECT_LT(site.Requests(), 33);
+  EXPECT_LT(site.RequestCount(), 33u);
   EXPECT_EQ(Output(), "previous");
   QTest::qWait(100);
   EXPECT_EQ(Status(), "ダウンロード中止");  // the timer is off: it stays
@@ -326,8 +292,8 @@ TEST_F(MainWindowTest, AbortLeavesItsTextAndTheFileUntouched) {
 }
 
 TEST_F(MainWindowTest, ClosingDuringARunLetsItFinishThenEndsTheProgram) {
-  site.delayMs = 20;
-  site.pages["0050"] = ListPage("0050", {{"1301", "NEO", "x"}});
+  delayMs = 20;
+  pages["0050"] = PageOne("0050", {{"1301", "NEO", "x"}});
   Start();
   CheckEverything();
   boxes.Then(BoxAnswer::kOk);
@@ -336,7 +302,7 @@ TEST_F(MainWindowTest, ClosingDuringARunLetsItFinishThenEndsTheProgram) {
     EXPECT_TRUE(form1->isVisible());  // the run goes on
   });
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
-  EXPECT_EQ(site.Requests(), 33);
+  EXPECT_EQ(site.RequestCount(), 33u);
   EXPECT_EQ(Output(), "1301,NEO,x," + Sjis("水産・農林業") + "\r\n");
   ASSERT_EQ(boxes.seen.size(), 1u);  // the final box closed at once, unanswered
   EXPECT_TRUE(QTest::qWaitFor([this] { return !form1->isVisible(); }));

@@ -2,17 +2,24 @@
 // abort points of a wait and the connect limit.
 #include "quote/curl_internet.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
-#include "quote/fetch_test_support.h"
 #include "support/fake_ui.h"
+#include "support/loopback_site.h"
 
 namespace quillivar {
 namespace {
 
 using testing::FakeUi;
-using testing::RawServer;
-using testing::RecordingSite;
+using testing::Listener;
+using testing::LoopbackSite;
+using testing::Reply;
+using testing::SiteRequest;
 
 // What a session waits with: a scripted user interface and its abort flag.
 struct Waiter {
@@ -37,19 +44,20 @@ CurlInternet::Options ShortLimits() {
 
 // "/hop/N" redirects to "/hop/N-1"; "/hop/0" is the page; "/away" leaves
 // for another scheme.
-void Hops(const httplib::Request& request, httplib::Response& response) {
-  if (request.path == "/away") return response.set_redirect("ftp://127.0.0.1/page");
+Reply Hops(const SiteRequest& request) {
+  if (request.path == "/away") return Reply::Redirect("ftp://127.0.0.1/page");
   const int left = std::stoi(request.path.substr(5));
   if (left > 0) {
-    response.set_redirect("/hop/" + std::to_string(left - 1));
-    return response.set_content("moved", "text/plain");  // not part of the page
+    Reply moved = Reply::Redirect("/hop/" + std::to_string(left - 1));
+    moved.body = "moved";  // not part of the page
+    return moved;
   }
-  response.set_content("arrived", "text/plain");
+  return {.body = "arrived"};
 }
 
 TEST(CurlInternetTest, FollowsAtMostTenRedirectsOverHttp) {
   Waiter waiter;
-  RecordingSite site(Hops);
+  LoopbackSite site(Hops);
   CurlInternet internet(ShortLimits());
   const std::unique_ptr<InternetSession> session = internet.Open("MyApp", waiter.abortPoint);
   ASSERT_NE(session, nullptr);
@@ -67,9 +75,7 @@ TEST(CurlInternetTest, ABodyComesThroughWholeWhateverTheQueueHolds) {
   Waiter waiter;
   std::string body(3 * 1024 * 1024 + 17, '\0');
   for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7 % 251);
-  RecordingSite site([&body](const httplib::Request&, httplib::Response& response) {
-    response.set_content(body, "application/octet-stream");
-  });
+  LoopbackSite site([&body](const SiteRequest&) { return Reply{.body = body}; });
   // A queue of one byte pauses the transfer after nearly every delivery.
   for (const std::size_t queueBytes : {std::size_t{1}, std::size_t{64 * 1024}}) {
     CurlInternet::Options options = ShortLimits();
@@ -84,9 +90,9 @@ TEST(CurlInternetTest, ABodyComesThroughWholeWhateverTheQueueHolds) {
 
 TEST(CurlInternetTest, AWaitPassesAbortPointsAndAnAbortEndsItAtOnce) {
   Waiter waiter;
-  RecordingSite site([](const httplib::Request& request, httplib::Response& response) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(request.path == "/late" ? 300 : 1500));
-    response.set_content("late", "text/plain");
+  LoopbackSite site([](const SiteRequest& request) {
+    return Reply{.body = "late",
+                 .delay = std::chrono::milliseconds(request.path == "/late" ? 300 : 1500)};
   });
   CurlInternet internet(ShortLimits());
   const auto session = internet.Open("MyApp", waiter.abortPoint);
@@ -105,7 +111,7 @@ TEST(CurlInternetTest, AConnectionNotMadeInTimeCannotBeOpened) {
   Waiter waiter;
   // A listener that never accepts, its one-place backlog taken: the next
   // connection's handshake goes unanswered.
-  RawServer deaf(nullptr, 0);
+  Listener deaf(0);
   const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;

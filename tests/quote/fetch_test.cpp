@@ -10,6 +10,8 @@
 #include "quote/curl_internet.h"
 #include "quote/fetch_test_support.h"
 #include "support/fake_ui.h"
+#include "support/list_page.h"
+#include "support/loopback_site.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -18,15 +20,13 @@ namespace {
 
 using testing::FakeInternet;
 using testing::FakeUi;
-using testing::ListPageBody;
+using testing::ListPage;
+using testing::LoopbackSite;
 using testing::PageRow;
-using testing::RawServer;
-using testing::RecordingSite;
+using testing::Reply;
+using testing::SiteRequest;
 
-Text Row(const PageRow& row, const Text& industryCode = "2050") {
-  return row.code + "," + Sjis(row.market) + "," + Sjis(row.name) + "," +
-         IndustryNameOfCode(industryCode);
-}
+Text Row(const PageRow& row) { return testing::WrittenRow(row, "2050"); }
 
 const PageRow kRowA{"1301", "東証1部", "見本建設"};
 const PageRow kRowB{"1302", "JASDAQ", "朝霧工務店"};
@@ -68,14 +68,14 @@ class FakeFetchTest : public ::testing::Test {
 };
 
 TEST_F(FakeFetchTest, AZeroByteDropsTheRestOfItsOwnReadOnly) {
-  const std::string body = ListPageBody("2050", {{"1301", "東証1部", "abcd"}});
+  const std::string body = ListPage("2050", {{"1301", "東証1部", "abcd"}});
   const std::size_t name = body.find("abcd");
   SetPage(1, {body.substr(0, name + 2), std::string("c\0XY</a>", 8), body.substr(name + 3)});
   EXPECT_EQ(Fetch(), Row({"1301", "東証1部", "abcd"}));
 }
 
 TEST_F(FakeFetchTest, HowTheBodyIsChunkedDoesNotChangeTheRows) {
-  const std::string body = ListPageBody("2050", {kRowA, kRowB, kRowC});
+  const std::string body = ListPage("2050", {kRowA, kRowB, kRowC});
   for (const std::size_t size : {1u, 2u, 5u, 1000u, 1024u}) {
     internet.capacities.clear();
     SetPage(1, Split(body, size));
@@ -85,8 +85,8 @@ TEST_F(FakeFetchTest, HowTheBodyIsChunkedDoesNotChangeTheRows) {
 }
 
 TEST_F(FakeFetchTest, EachPageClosesItsRequestThenItsSession) {
-  SetPage(1, {ListPageBody("2050", {kRowA}, 2)});
-  SetPage(2, {ListPageBody("2050", {kRowB})});
+  SetPage(1, {ListPage("2050", {kRowA}, 2)});
+  SetPage(2, {ListPage("2050", {kRowB})});
   EXPECT_EQ(Fetch(), Row(kRowA) + "\r\n" + Row(kRowB));
   const std::vector<std::string> expected = {
       "open MyApp", "url " + ListUrl(kHost, 1), "close request", "close session",
@@ -95,9 +95,9 @@ TEST_F(FakeFetchTest, EachPageClosesItsRequestThenItsSession) {
 }
 
 TEST_F(FakeFetchTest, AnAbortWhilePageTwoIsReadClosesItsHandlesAndEndsTheCall) {
-  SetPage(1, {ListPageBody("2050", {kRowA}, 2)});
-  SetPage(2, Split(ListPageBody("2050", {kRowB}, 3), 100));
-  SetPage(3, {ListPageBody("2050", {kRowC})});
+  SetPage(1, {ListPage("2050", {kRowA}, 2)});
+  SetPage(2, Split(ListPage("2050", {kRowB}, 3), 100));
+  SetPage(3, {ListPage("2050", {kRowC})});
   // Page 1: a read and the final empty read, then one row and the scan's end.
   // Pump 6 comes before the second read of page 2.
   ui.AtPump(6, [this] { abortRequested = true; });
@@ -109,7 +109,7 @@ TEST_F(FakeFetchTest, AnAbortWhilePageTwoIsReadClosesItsHandlesAndEndsTheCall) {
 }
 
 TEST_F(FakeFetchTest, TheConversionErrorPassesAfterTheHandlesAreClosed) {
-  SetPage(1, {ListPageBody("2050", {kRowA}, 2)});
+  SetPage(1, {ListPage("2050", {kRowA}, 2)});
   SetPage(2, {"\xEF\xBB\xBF<p>\x80</p><a href=\"/stocks/qi/?ids=2050&p=3\">"});
   EXPECT_EQ(UnknownCodeMessageOf([this] { Fetch(); }), "UTF-8 Unknown code.");
   EXPECT_EQ(internet.log.back(), "close session");
@@ -124,7 +124,7 @@ TEST_F(FakeFetchTest, WhatCannotBeOpenedEndsTheIndustry) {
 
   internet.noSession = false;
   internet.log.clear();
-  SetPage(1, {ListPageBody("2050", {kRowA}, 2)});  // page 2 cannot be opened
+  SetPage(1, {ListPage("2050", {kRowA}, 2)});  // page 2 cannot be opened
   EXPECT_EQ(Fetch(), Row(kRowA));
   const std::vector<std::string> tail = {"open MyApp", "url " + ListUrl(kHost, 2),
                                          "close session"};
@@ -132,7 +132,7 @@ TEST_F(FakeFetchTest, WhatCannotBeOpenedEndsTheIndustry) {
 }
 
 TEST_F(FakeFetchTest, ABodyWithoutEndIsCutAtThePageCap) {
-  std::string head = ListPageBody("2050", {kRowA});
+  std::string head = ListPage("2050", {kRowA});
   SetPage(1, {head}, std::string(1024, ' '));
   EXPECT_EQ(Fetch(), Row(kRowA));
   EXPECT_EQ(internet.bytesServed, kMaxPageBytes);
@@ -160,32 +160,39 @@ class CurlFetchTest : public ::testing::Test {
 };
 
 // Answers page N from a table; pages missing from it get a page without rows.
-RecordingSite::Handler Pages(std::map<std::string, std::string> pages, int status = 200) {
-  return [pages = std::move(pages), status](const httplib::Request& request,
-                                            httplib::Response& response) {
-    const auto found = pages.find(request.get_param_value("p"));
-    response.status = status;
-    response.set_content(found != pages.end() ? found->second : ListPageBody("2050", {}),
-                         "text/html; charset=utf-8");
+LoopbackSite::Script Pages(std::map<std::string, std::string> pages, int status = 200) {
+  return [pages = std::move(pages), status](const SiteRequest& request) {
+    const auto found = pages.find(request.Param("p"));
+    return Reply{.status = status,
+                 .body = found != pages.end() ? found->second : ListPage("2050", {})};
   };
 }
 
+// One field of every request the site was sent, in order.
+template <typename Field>
+std::vector<Field> Each(const LoopbackSite& site, Field SiteRequest::*field) {
+  std::vector<Field> values;
+  for (const SiteRequest& request : site.Requests()) values.push_back(request.*field);
+  return values;
+}
+
 TEST_F(CurlFetchTest, APageWithoutNextLinkIsTheOnlyRequest) {
-  RecordingSite site(Pages({{"1", ListPageBody("2050", {kRowA, kRowB})}}));
+  LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA, kRowB})}}));
   EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row(kRowB));
-  EXPECT_EQ(site.Targets(), std::vector<std::string>{"/stocks/qi/?ids=2050&p=1"});
-  EXPECT_EQ(site.Agents(), std::vector<std::string>{"MyApp"});
+  EXPECT_EQ(Each(site, &SiteRequest::target),
+            std::vector<std::string>{"/stocks/qi/?ids=2050&p=1"});
+  EXPECT_EQ(Each(site, &SiteRequest::agent), std::vector<std::string>{"MyApp"});
 }
 
 TEST_F(CurlFetchTest, ThreePagesComeBackInPageOrderOverOneConnection) {
-  RecordingSite site(Pages({{"1", ListPageBody("2050", {kRowA}, 2)},
-                            {"2", ListPageBody("2050", {kRowB}, 3)},
-                            {"3", ListPageBody("2050", {kRowC})}}));
+  LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA}, 2)},
+                           {"2", ListPage("2050", {kRowB}, 3)},
+                           {"3", ListPage("2050", {kRowC})}}));
   EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row(kRowB) + "\r\n" + Row(kRowC));
   const std::vector<std::string> targets = {
       "/stocks/qi/?ids=2050&p=1", "/stocks/qi/?ids=2050&p=2", "/stocks/qi/?ids=2050&p=3"};
-  EXPECT_EQ(site.Targets(), targets);
-  const std::vector<int> ports = site.RemotePorts();
+  EXPECT_EQ(Each(site, &SiteRequest::target), targets);
+  const std::vector<int> ports = Each(site, &SiteRequest::remotePort);
   EXPECT_EQ(std::count(ports.begin(), ports.end(), ports.front()), 3);
 }
 
@@ -194,41 +201,35 @@ TEST_F(CurlFetchTest, ARefusedFirstPageGivesTheEmptyText) {
 }
 
 TEST_F(CurlFetchTest, AnErrorStatusWithABodyIsParsedLikeAPage) {
-  RecordingSite site(Pages({{"1", ListPageBody("2050", {kRowA}, 2)},
-                            {"2", ListPageBody("2050", {kRowB})}},
-                           404));
+  LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA}, 2)},
+                           {"2", ListPage("2050", {kRowB})}},
+                          404));
   EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row(kRowB));
-  EXPECT_EQ(site.Targets().size(), 2u);
-}
-
-std::string Response(const std::string& body, std::size_t contentLength) {
-  return "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nConnection: close\r\n"
-         "Content-Length: " +
-         std::to_string(contentLength) + "\r\n\r\n" + body;
+  EXPECT_EQ(Each(site, &SiteRequest::target).size(), 2u);
 }
 
 TEST_F(CurlFetchTest, APageTwoThatIsNotAnsweredEndsTheIndustry) {
-  RawServer server([](int fd, const std::string& line, RawServer&) {
-    if (line.find("p=2 ") != std::string::npos) return;  // closed without a word
-    const bool first = line.find("p=1 ") != std::string::npos;
-    const std::string body = first ? ListPageBody("2050", {kRowA}, 2) : ListPageBody("2050", {kRowC});
-    RawServer::Send(fd, Response(body, body.size()));
+  LoopbackSite site([](const SiteRequest& request) {
+    if (request.Param("p") == "2") return Reply::HangUp();  // closed without a word
+    const bool first = request.Param("p") == "1";
+    return Reply{.body = first ? ListPage("2050", {kRowA}, 2) : ListPage("2050", {kRowC}),
+                 .then = Reply::Then::Close};
   });
-  EXPECT_EQ(Fetch(server.Host()), Row(kRowA));
-  const std::vector<std::string> lines = server.RequestLines();
+  EXPECT_EQ(Fetch(site.Host()), Row(kRowA));
+  const std::vector<std::string> lines = Each(site, &SiteRequest::line);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], "GET /stocks/qi/?ids=2050&p=2 HTTP/1.1");
 }
 
 TEST_F(CurlFetchTest, AConnectionResetMidBodyUsesTheBodySoFar) {
-  RawServer server([](int fd, const std::string&, RawServer&) {
-    const std::string body = ListPageBody("2050", {kRowA, kRowB}, 2);
-    const std::string cut = body.substr(0, body.find(kRowB.name));
-    RawServer::Send(fd, Response(cut, body.size() + 100000));
-    RawServer::Reset(fd);
+  LoopbackSite site([](const SiteRequest&) {
+    const std::string body = ListPage("2050", {kRowA, kRowB}, 2);
+    return Reply{.body = body.substr(0, body.find(kRowB.name)),
+                 .promised = 100000,
+                 .then = Reply::Then::Reset};
   });
   // Row B's code and market made it; its name did not.
-  EXPECT_EQ(Fetch(server.Host()), Row(kRowA) + "\r\n" + Row({kRowB.code, kRowB.market, ""}));
+  EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row({kRowB.code, kRowB.market, ""}));
 }
 
 TEST_F(CurlFetchTest, ServersThatStallAreGivenUpAtTheLimit) {
@@ -239,13 +240,11 @@ TEST_F(CurlFetchTest, ServersThatStallAreGivenUpAtTheLimit) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, options.stallTimeout);
     return rows;
   };
-  RawServer silent([](int, const std::string&, RawServer& self) { self.HoldUntilStopped(); });
+  LoopbackSite silent([](const SiteRequest&) { return Reply::Silent(); });
   EXPECT_EQ(timed(silent.Host()), "");
 
-  RawServer stalling([](int fd, const std::string&, RawServer& self) {
-    const std::string body = ListPageBody("2050", {kRowA});
-    RawServer::Send(fd, Response(body, body.size() + 1000));
-    self.HoldUntilStopped();
+  LoopbackSite stalling([](const SiteRequest&) {
+    return Reply{.body = ListPage("2050", {kRowA}), .promised = 1000, .then = Reply::Then::Hold};
   });
   EXPECT_EQ(timed(stalling.Host()), Row(kRowA));
 }
@@ -254,30 +253,30 @@ TEST_F(CurlFetchTest, ServersThatStallAreGivenUpAtTheLimit) {
 // its first chunk has been read.
 class AbortOnPageTwo : public FakeUi {
  public:
-  AbortOnPageTwo(RecordingSite& site, bool& abortRequested)
+  AbortOnPageTwo(LoopbackSite& site, bool& abortRequested)
       : site_(site), abortRequested_(abortRequested) {}
   void PumpEvents() override {
     FakeUi::PumpEvents();
-    if (site_.Targets().size() == 2 && ++pumpsOnPageTwo_ == 2) abortRequested_ = true;
+    if (site_.RequestCount() == 2 && ++pumpsOnPageTwo_ == 2) abortRequested_ = true;
   }
 
  private:
-  RecordingSite& site_;
+  LoopbackSite& site_;
   bool& abortRequested_;
   int pumpsOnPageTwo_ = 0;
 };
 
 TEST_F(CurlFetchTest, AnAbortWhilePageTwoIsReadGivesNoResultAndNoPageThree) {
-  RecordingSite site(Pages({{"1", ListPageBody("2050", {kRowA}, 2)},
-                            {"2", ListPageBody("2050", std::vector<PageRow>(200, kRowB), 3)},
-                            {"3", ListPageBody("2050", {kRowC})}}));
+  LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA}, 2)},
+                           {"2", ListPage("2050", std::vector<PageRow>(200, kRowB), 3)},
+                           {"3", ListPage("2050", {kRowC})}}));
   AbortOnPageTwo abortingUi(site, abortRequested);
   EXPECT_EQ(Fetch(site.Host(), abortingUi), std::nullopt);
-  EXPECT_EQ(site.Targets().size(), 2u);
+  EXPECT_EQ(Each(site, &SiteRequest::target).size(), 2u);
 }
 
 TEST_F(CurlFetchTest, InvalidUtf8RaisesTheConversionError) {
-  RecordingSite site(Pages({{"1", "\xEF\xBB\xBF<html>\xC3\xA9\xFE</html>"}}));
+  LoopbackSite site(Pages({{"1", "\xEF\xBB\xBF<html>\xC3\xA9\xFE</html>"}}));
   EXPECT_EQ(UnknownCodeMessageOf([&] { Fetch(site.Host()); }), "UTF-8 Unknown code.");
 }
 

@@ -4,9 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <httplib.h>
-
-#include <atomic>
 #include <cstdlib>
 #include <condition_variable>
 #include <mutex>
@@ -15,18 +12,15 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "quote/fetch_test_support.h"
+#include "support/list_page.h"
+#include "support/loopback_site.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 
 namespace quillivar::x11 {
 namespace {
 
-using testing::ListPageBody;
-using testing::PageRow;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace quillivar::testing;  // the test support: pages, site, folders
 
 // Client-area centres of the main window's buttons.
 constexpr int kButton1X = 219 + 123 / 2, kButton2X = 8 + 75 / 2, kButton3X = 348 + 47 / 2,
@@ -38,98 +32,35 @@ std::string RowCode(const Text& industryCode) {
 }
 
 std::string OneRowPage(const std::string& industryCode) {
-  return ListPageBody(industryCode, {{RowCode(industryCode), "東証1部", "見本"}});
+  return ListPage(industryCode, {{RowCode(industryCode), "東証1部", "見本"}});
 }
 
 std::string DescendingPage(const std::string& industryCode) {
   std::vector<PageRow> rows;
   for (int i = 0; i < 10'000; ++i) rows.push_back({std::to_string(9999 - i % 9000), "東証1部", "x"});
-  return ListPageBody(industryCode, rows);
+  return ListPage(industryCode, rows);
 }
 
-// A loopback quote site whose pages come late, never, byte by byte, or very
-// long, and which notes when each request arrived.
-class ScriptedSite {
- public:
-  struct Script {
-    milliseconds delay{0};
-    std::string silentIndustry, drippingIndustry;
-    std::set<std::string> longIndustries;
-  };
-
-  explicit ScriptedSite(Script script) : script_(std::move(script)) {
-    server_.Get("/stocks/qi/", [this](const httplib::Request& request, httplib::Response& response) {
-      Serve(request.get_param_value("ids"), response);
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-  }
-  ~ScriptedSite() {
-    stopping_ = true;
-    stopped_.notify_all();
-    server_.stop();
-    thread_.join();
-  }
-
-  std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
-  int RequestsSince(Clock::time_point since) {
-    std::lock_guard lock(mutex_);
-    int count = 0;
-    for (const auto arrival : arrivals_) count += arrival > since ? 1 : 0;
-    return count;
-  }
-  bool WaitForRequests(int count, milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
-      if (RequestsSince({}) >= count) return true;
-      std::this_thread::sleep_for(milliseconds(5));
-    }
-    return false;
-  }
-
- private:
-  void Serve(const std::string& industry, httplib::Response& response) {
-    {
-      std::lock_guard lock(mutex_);
-      arrivals_.push_back(Clock::now());
-    }
-    if (industry == script_.silentIndustry) {
-      std::unique_lock lock(mutex_);
-      stopped_.wait(lock, [this] { return stopping_.load(); });
-      return;
-    }
-    if (industry == script_.drippingIndustry) {
-      auto page = std::make_shared<std::string>(OneRowPage(industry));
-      response.set_chunked_content_provider(
-          "text/html", [this, page](std::size_t offset, httplib::DataSink& sink) {
-            std::unique_lock lock(mutex_);
-            if (stopped_.wait_for(lock, milliseconds(200), [this] { return stopping_.load(); })) {
-              return false;
-            }
-            lock.unlock();
-            if (offset >= page->size()) {
-              sink.done();
-              return true;
-            }
-            return sink.write(page->data() + offset, 1);
-          });
-      return;
-    }
-    std::this_thread::sleep_for(script_.delay);
-    response.set_content(script_.longIndustries.count(industry) ? DescendingPage(industry)
-                                                                : OneRowPage(industry),
-                         "text/html");
-  }
-
-  Script script_;
-  httplib::Server server_;
-  std::thread thread_;
-  int port_ = 0;
-  std::mutex mutex_;
-  std::condition_variable stopped_;
-  std::atomic<bool> stopping_{false};
-  std::vector<Clock::time_point> arrivals_;
+// How the loopback quote site answers: pages late, never, byte by byte, or
+// very long.
+struct SiteScript {
+  milliseconds delay{0};
+  std::string silentIndustry, drippingIndustry;
+  std::set<std::string> longIndustries;
 };
+
+LoopbackSite::Script ScriptFor(SiteScript script) {
+  return [script = std::move(script)](const SiteRequest& request) {
+    const std::string industry = request.Param("ids");
+    if (industry == script.silentIndustry) return Reply::Silent();
+    if (industry == script.drippingIndustry) {
+      return Reply{.body = OneRowPage(industry), .drip = milliseconds(200)};
+    }
+    return Reply{.body = script.longIndustries.count(industry) ? DescendingPage(industry)
+                                                               : OneRowPage(industry),
+                 .delay = script.delay};
+  };
+}
 
 // Under the sanitizers, what the X platform's own libraries do is let be:
 // libxkbcommon-x11 hands strndup a buffer without its closing zero, and
@@ -292,7 +223,7 @@ Rect SettledFrame(XUser& user, const Window& window) {
   return frame;
 }
 
-void WaitForPhase(Phase phase, ScriptedSite& site, Program& program) {
+void WaitForPhase(Phase phase, LoopbackSite& site, Program& program) {
   const auto settle = [](int ms) { std::this_thread::sleep_for(milliseconds(ms)); };
   switch (phase) {
     case Phase::SlowPage:
@@ -310,14 +241,14 @@ void WaitForPhase(Phase phase, ScriptedSite& site, Program& program) {
   }
 }
 
-ScriptedSite::Script PagesAfter(milliseconds delay) {
-  ScriptedSite::Script script;
+SiteScript PagesAfter(milliseconds delay) {
+  SiteScript script;
   script.delay = delay;
   return script;
 }
 
-ScriptedSite::Script ScriptOf(Phase phase) {
-  ScriptedSite::Script script;
+SiteScript ScriptOf(Phase phase) {
+  SiteScript script;
   switch (phase) {
     case Phase::SlowPage: return PagesAfter(milliseconds(300));
     case Phase::SilentServer: script.silentIndustry = "0050"; break;
@@ -351,8 +282,8 @@ namespace {
 
 // A scratch folder, a site, the program on them, and a user at its window.
 struct Session {
-  Session(const XServer& server, ScriptedSite::Script script)
-      : site(std::move(script)),
+  Session(const XServer& server, SiteScript script)
+      : site(ScriptFor(std::move(script))),
         program(server, site.Host(), folder.dir.Dir()),
         user(server.DisplayName()),
         main(MainWindow(user)) {}
@@ -367,7 +298,7 @@ struct Session {
   }
 
   Folder folder;
-  ScriptedSite site;
+  LoopbackSite site;
   Program program;
   XUser user;
   Window main;

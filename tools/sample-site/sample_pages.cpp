@@ -6,12 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "list_markup.h"
 #include "sample_data.h"
 
 namespace quillivar::sample {
 namespace {
-
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // A stable number from a text, for prices and volumes that look alive but
 // never change between runs.
@@ -29,10 +28,6 @@ std::string WithThousands(std::uint64_t value) {
     out += digits[i];
   }
   return out;
-}
-
-std::string ListHref(std::string_view industryCode, int page) {
-  return "/stocks/qi/?ids=" + std::string(industryCode) + "&p=" + std::to_string(page);
 }
 
 void AppendHead(std::string& page, const std::string& title) {
@@ -149,12 +144,10 @@ void AppendRow(std::string& page, const SampleIssue& issue) {
   const int change = static_cast<int>(h / 9000 % 200) - 100;
   const std::string sign = change > 0 ? "+" : "";
   const std::string icon = change > 0 ? "icoUpGreen" : change < 0 ? "icoDownRed" : "icoFlat";
-  const std::string detail = "/stocks/detail/?code=" + issue.code;
   page += "  <tr class=\"yjM\">\n";
-  page += "    <td class=\"center yjM\"><a href=\"" + detail + "\">" + issue.code + "</a></td>\n";
-  page += "    <td class=\"center yjSt\">" + issue.market + "</td>\n";
-  page += "    <td><strong class=\"yjMt\"><a href=\"" + detail + "\">" + issue.name +
-          "</a></strong></td>\n";
+  page += "    " + CodeCell(issue.code) + "\n";
+  page += "    " + MarketCell(issue.market) + "\n";
+  page += "    " + NameCell(issue.code, issue.name) + "\n";
   page += "    <td class=\"center yjS\">15:00</td>\n";
   page += "    <td class=\"right yjMt\"><strong>" + WithThousands(price) + "</strong></td>\n";
   page += "    <td class=\"right\"><span class=\"" + icon + " yjMSt\">" + sign +
@@ -195,7 +188,7 @@ void AppendRanking(std::string& page, const SampleData& data, std::string_view i
       const SampleIssue& issue =
           industry->issues[(r * 7 + t * 3) % industry->issues.size()];
       page += "    <li><span class=\"rank\">" + std::to_string(r + 1) +
-              "</span><a href=\"/stocks/detail/?code=" + issue.code + "\">" + issue.code +
+              "</span><a href=\"" + DetailHref(issue.code) + "\">" + issue.code +
               "</a><span class=\"rate\">" + std::to_string(10 - r) + ".2%</span></li>\n";
     }
     page += "  </ol>\n";
