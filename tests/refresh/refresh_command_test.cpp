@@ -20,7 +20,7 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 std::string OneRowPage(const std::string& code, int) {
-  return ListPage(code, {{"1301", "東証1部", "見本水産"}});
+  return ListPage(code, {{"1301", "東証1部", "見本水産"}}, 1);
 }
 
 TEST(RefreshCommandTest, AWrongCommandLineExits64AndHelpIsInBothLanguages) {
@@ -40,7 +40,7 @@ TEST(RefreshCommandTest, AWrongCommandLineExits64AndHelpIsInBothLanguages) {
 
 TEST(RefreshCommandTest, RunsInItsOwnFolderAndLogsOneLinePerSelectedIndustry) {
   const sample::SampleData data;
-  LoopbackSite site(data);
+  LoopbackSite site(SamplePages(data));
   TempDir dir;
   const std::string program = dir.File("quillivar-refresh");
   std::filesystem::copy_file(kProgram, program);
@@ -61,7 +61,7 @@ TEST(RefreshCommandTest, RunsInItsOwnFolderAndLogsOneLinePerSelectedIndustry) {
 }
 
 TEST(RefreshCommandTest, AListThatCannotBeWrittenExits2AndKeepsTheEarlierFile) {
-  LoopbackSite site(OneRowPage);
+  LoopbackSite site(Pages(OneRowPage));
   TempDir dir;
   WriteBytes(dir.File("UserSetting.dat"), SettingsFile([](int) { return true; }));
   WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
@@ -75,7 +75,7 @@ TEST(RefreshCommandTest, AListThatCannotBeWrittenExits2AndKeepsTheEarlierFile) {
 TEST(RefreshCommandTest, ASettingsFileThatCannotBeReadExits1BeforeAnyRequest) {
   // Unlike the window, which goes on with the lines read so far, the command
   // stops: nobody would see the selection it would write the list with.
-  LoopbackSite site(OneRowPage);
+  LoopbackSite site(Pages(OneRowPage));
   TempDir dir;
   // A regular file whose every read fails, for root too.
   std::filesystem::create_symlink("/proc/self/mem", dir.File("UserSetting.dat"));
@@ -83,19 +83,19 @@ TEST(RefreshCommandTest, ASettingsFileThatCannotBeReadExits1BeforeAnyRequest) {
   const CommandResult result = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.output, "quillivar-refresh: I/O エラー (5)\n");
-  EXPECT_EQ(site.requests, 0);
+  EXPECT_EQ(site.RequestCount(), 0u);
   EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
 }
 
 TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnce) {
   for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
-    LoopbackSite site(OneRowPage, "0050");
+    LoopbackSite site(Pages(OneRowPage, "0050"));
     TempDir dir;
     WriteBytes(dir.File("UserSetting.dat"), SettingsFile([](int) { return true; }));
     WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
     const CommandResult result =
         RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()}, signal,
-                   [&site] { return site.requests > 0; });
+                   [&site] { return site.RequestCount() > 0; });
     EXPECT_EQ(result.status, status) << result.output;
     EXPECT_LT(result.secondsAfterSignal, 2.0);
     EXPECT_TRUE(result.output.ends_with("ダウンロード中止\n")) << result.output;

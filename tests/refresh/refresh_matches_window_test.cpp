@@ -58,7 +58,7 @@ Outcome RunBoth(const LoopbackSite& site, const std::string& settings) {
 
 TEST(RefreshMatchesWindowTest, TheSampleSiteWithAMixedSelection) {
   const sample::SampleData data;
-  const LoopbackSite site(data);
+  const LoopbackSite site(SamplePages(data));
   // Some markets and some industries, so the filter drops rows both ways.
   const Outcome outcome = RunBoth(site, SettingsFile([](int line) { return line % 3 != 0; }));
   EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
@@ -72,7 +72,7 @@ TEST(RefreshMatchesWindowTest, AFixturePageOnEveryPageOfEveryIndustry) {
   // their order of arrival.
   std::ifstream in(QUILLIVAR_FIXTURE_PAGE, std::ios::binary);
   const std::string fixture{std::istreambuf_iterator<char>(in), {}};
-  const LoopbackSite site([&fixture](const std::string&, int) { return fixture; });
+  const LoopbackSite site(Pages([&fixture](const std::string&, int) { return fixture; }));
   const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
   EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
   EXPECT_EQ(std::count(outcome.commandFile.begin(), outcome.commandFile.end(), '\n'),
@@ -82,22 +82,22 @@ TEST(RefreshMatchesWindowTest, AFixturePageOnEveryPageOfEveryIndustry) {
 
 TEST(RefreshMatchesWindowTest, ErrorsExit1AndKeepTheEarlierFileAsTheWindowDoes) {
   struct Case {
-    LoopbackSite::PageOf pageOf;
+    PageOf pageOf;
     std::string message;
   };
   const std::vector<Case> cases = {
       {[](const std::string& code, int) {
-         return code != "0050" ? ListPage(code, {})
-                               : ListPage(code, {{"12a4", "東証1部", "x"}, {"1301", "東証1部", "y"}});
+         return code != "0050" ? ListPage(code, {}, 1)
+                               : ListPage(code, {{"12a4", "東証1部", "x"}, {"1301", "東証1部", "y"}}, 1);
        },
        "quillivar-refresh: '12a4' は整数ではありません.\n"},
       {[](const std::string& code, int) {
-         return code == "1050" ? std::string("\xEF\xBB\xBF" "ab\x80" "cd") : ListPage(code, {});
+         return code == "1050" ? std::string("\xEF\xBB\xBF" "ab\x80" "cd") : ListPage(code, {}, 1);
        },
        "quillivar-refresh: UTF-8 Unknown code.\n"},
   };
   for (const Case& errorCase : cases) {
-    const LoopbackSite site(errorCase.pageOf);
+    const LoopbackSite site(Pages(errorCase.pageOf));
     const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
     EXPECT_EQ(outcome.command.status, 1);
     EXPECT_TRUE(outcome.command.output.ends_with(errorCase.message)) << outcome.command.output;

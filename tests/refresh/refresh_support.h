@@ -9,88 +9,37 @@
 #include <unistd.h>
 
 #include <array>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <httplib.h>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "sample_site.h"
+#include "sample_data.h"
+#include "support/list_page.h"
+#include "support/loopback_site.h"
 
 namespace quillivar::testing {
 
-// A list page as the quote site sends it: UTF-8 with a byte-order mark, one
-// table row per issue (code, market, name), and no link to a next page.
-inline std::string ListPage(const std::string& code,
-                            const std::vector<std::array<std::string, 3>>& rows) {
-  std::string page = "\xEF\xBB\xBF<html><body><table>\n";
-  for (const auto& [stock, market, name] : rows) {
-    page += "<tr><td class=\"center yjM\"><a href=\"/stocks/detail/?code=" + stock + "\">" +
-            stock + "</a></td><td class=\"center yjSt\">" + market +
-            "</td><td><strong class=\"yjMt\"><a href=\"/stocks/detail/?code=" + stock +
-            "\">" + name + "</a></strong></td></tr>\n";
-  }
-  return page + "</table><a href=\"/stocks/qi/?ids=" + code + "&p=1\">1</a></body></html>\n";
+using PageOf = std::function<std::string(const std::string& code, int page)>;
+
+// The sample quote site's list pages, 20 issues a page as it serves them.
+inline LoopbackSite::Script SamplePages(const sample::SampleData& data) {
+  return [&data](const SiteRequest& request) {
+    return Reply{.body = sample::RenderListPage(data, request.Param("ids"),
+                                                std::stoi(request.Param("p")), 20)};
+  };
 }
 
-class LoopbackSite {
- public:
-  using PageOf = std::function<std::string(const std::string& code, int page)>;
-
-  // The sample quote site's own routes.
-  explicit LoopbackSite(const sample::SampleData& data) {
-    sample::MountSampleSite(server_, data, {});
-    Start();
-  }
-  // Every list page from `pageOf`. The pages of `heldCode` are held back
-  // until the site goes, as a site that stops answering.
-  explicit LoopbackSite(PageOf pageOf, std::string heldCode = "")
-      : pageOf_(std::move(pageOf)), heldCode_(std::move(heldCode)) {
-    server_.Get("/stocks/qi/", [this](const httplib::Request& request, httplib::Response& response) {
-      const std::string code = request.get_param_value("ids");
-      ++requests;
-      if (code == heldCode_) {
-        std::unique_lock lock(mutex_);
-        released_.wait_for(lock, std::chrono::seconds(30), [this] { return closing_; });
-      }
-      response.set_content(pageOf_(code, std::stoi(request.get_param_value("p"))),
-                           "text/html; charset=utf-8");
-    });
-    Start();
-  }
-  ~LoopbackSite() {
-    {
-      std::lock_guard lock(mutex_);
-      closing_ = true;
-    }
-    released_.notify_all();
-    server_.stop();
-    thread_.join();
-  }
-  std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
-
-  std::atomic<int> requests{0};
-
- private:
-  void Start() {
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-
-  httplib::Server server_;
-  PageOf pageOf_;
-  std::string heldCode_;
-  std::mutex mutex_;
-  std::condition_variable released_;
-  bool closing_ = false;
-  std::thread thread_;
-  int port_ = 0;
-};
+// Every list page from `pageOf`. The pages of `heldCode` never come, as
+// from a site that stops answering.
+inline LoopbackSite::Script Pages(PageOf pageOf, std::string heldCode = "") {
+  return [pageOf = std::move(pageOf), heldCode = std::move(heldCode)](const SiteRequest& request) {
+    const std::string code = request.Param("ids");
+    if (code == heldCode) return Reply::Silent();
+    return Reply{.body = pageOf(code, std::stoi(request.Param("p")))};
+  };
+}
 
 // 43 lines "True" or "False", CR LF, line k (1-based) by `selected`.
 inline std::string SettingsFile(const std::function<bool(int line)>& selected) {
