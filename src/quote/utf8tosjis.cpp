@@ -85,7 +85,7 @@ Text Utf8ToSjis(Text text) {
   std::u16string units(2 * length + 1, u'\0');
   const std::size_t count = DecodeUnits(
       reinterpret_cast<const unsigned char*>(text.data()), length, units.data());
-  return UnitsToCp932(std::u16string_view(units.data(), count));
+  return UnitsToSjis(std::u16string_view(units.data(), count));
 }
 
 Text Utf8ToSjisDropBom(Text text) {

@@ -28,7 +28,7 @@ std::string ProgressReport::Heading() const {
 
 void ProgressReport::IndustryStarted(const Text& industryCode) {
   ++industry_;
-  industryName_ = Cp932ToUtf8(IndustryNameOfCode(industryCode));
+  industryName_ = SjisToUtf8(IndustryNameOfCode(industryCode));
   industryPages_ = 0;
 }
 

@@ -53,7 +53,7 @@ int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& 
   // and unattended, nobody would see it before the list is replaced.
   if (ui.ErrorShown()) return kExitError;
   if (!RegularFileExists(fields.ExeDir + kSettingsFileName)) {
-    output.Line("quillivar-refresh: " + Cp932ToUtf8(fields.ExeDir) + kSettingsFileName +
+    output.Line("quillivar-refresh: " + SjisToUtf8(fields.ExeDir) + kSettingsFileName +
                 " がありません。市場も業種も選ばれていません / no settings file: nothing "
                 "is selected");
   }
@@ -75,7 +75,7 @@ int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& 
       file);
   const RunEnd end = run.Button1Click();
   output.EndProgress();
-  if (end == RunEnd::Aborted) output.Line(Cp932ToUtf8(ui.StatusText()));
+  if (end == RunEnd::Aborted) output.Line(SjisToUtf8(ui.StatusText()));
   return ExitStatusOf(end, stopSignal);
 }
 

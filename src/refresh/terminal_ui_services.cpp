@@ -20,12 +20,12 @@ void TerminalUiServices::PumpEvents() {
 }
 
 void TerminalUiServices::ShowInformation(const Text& message) {
-  output_.Line(Cp932ToUtf8(message));
+  output_.Line(SjisToUtf8(message));
 }
 
 void TerminalUiServices::ShowErrorBox(const Text& message) {
   errorShown_ = true;
-  output_.Line("quillivar-refresh: " + Cp932ToUtf8(ErrorBoxText(message)));
+  output_.Line("quillivar-refresh: " + SjisToUtf8(ErrorBoxText(message)));
 }
 
 }  // namespace quillivar

@@ -123,7 +123,7 @@ std::string UnitOfUnreadableByte(unsigned char byte) {
 
 }  // namespace
 
-Text UnitsToCp932(std::u16string_view units) {
+Text UnitsToSjis(std::u16string_view units) {
   const UnitTable& table = Table();
   Text out;
   out.reserve(units.size() * 2);
@@ -137,7 +137,7 @@ Text UnitsToCp932(std::u16string_view units) {
   return out;
 }
 
-std::u16string Cp932ToUnits(std::string_view text) {
+std::u16string SjisToUnits(std::string_view text) {
   const std::string utf16 =
       ConvertWithReplacement("UTF-16LE", "CP932", text, UnitOfUnreadableByte);
   std::u16string units(utf16.size() / 2, u'\0');
@@ -165,8 +165,8 @@ Text LenientSjis(std::string_view utf8) {
                                 [](unsigned char) { return std::string("?"); });
 }
 
-std::string Cp932ToUtf8(std::string_view text) {
-  const std::u16string units = Cp932ToUnits(text);
+std::string SjisToUtf8(std::string_view text) {
+  const std::u16string units = SjisToUnits(text);
   Iconv toUtf8("UTF-8", "UTF-16LE");
   std::string out;
   const char* in = reinterpret_cast<const char*>(units.data());

@@ -1,6 +1,7 @@
-// Code page 932 to and from 16-bit units: glibc's iconv ("CP932") and its
-// best-fit mappings, plus the five single bytes the platform's table adds
-// (U+0080 0x80, U+F8F0 0xA0, U+F8F1 0xFD, U+F8F2 0xFE, U+F8F3 0xFF).
+// Shift-JIS, the system's code page 932, to and from 16-bit units and UTF-8:
+// glibc's iconv ("CP932") and its best-fit mappings, plus the five single
+// bytes the platform's table adds (U+0080 0x80, U+F8F0 0xA0, U+F8F1 0xFD,
+// U+F8F2 0xFE, U+F8F3 0xFF). "Sjis" names it throughout.
 #pragma once
 
 #include <string>
@@ -13,11 +14,11 @@ namespace quillivar {
 // Each unit becomes its code page 932 bytes; a unit the code page cannot
 // represent (a lone surrogate included) becomes "?". A zero unit becomes a
 // zero byte; callers stop before it.
-Text UnitsToCp932(std::u16string_view units);
+Text UnitsToSjis(std::u16string_view units);
 
 // For display: the units of a Shift-JIS text. A byte sequence that is not
 // code page 932 becomes "?" for each byte that cannot start a character.
-std::u16string Cp932ToUnits(std::string_view text);
+std::u16string SjisToUnits(std::string_view text);
 
 // A literal of the UTF-8 sources as the system's Shift-JIS bytes. Every
 // character must be in the code page 932 repertoire; a literal that is not is
@@ -29,7 +30,7 @@ Text Sjis(std::string_view utf8);
 // becomes "?".
 Text LenientSjis(std::string_view utf8);
 
-// The reverse, for tests and diagnostics: Shift-JIS bytes as UTF-8.
-std::string Cp932ToUtf8(std::string_view text);
+// For terminals, tests and diagnostics: Shift-JIS bytes as UTF-8.
+std::string SjisToUtf8(std::string_view text);
 
 }  // namespace quillivar

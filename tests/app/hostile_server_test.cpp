@@ -268,7 +268,7 @@ TEST_F(HostileServerTest, ABodyWithoutEndIsCutAtThePageCapAndTheRunGoesOn) {
   ExpectFinishedWithoutError();
   const Text expected = WrittenRow(first, "0050") + "\r\n" + WrittenRow(beforeCap, "0050") +
                         "\r\n" + WrittenRow(nextIndustry, "1050") + "\r\n";
-  EXPECT_TRUE(Output() == expected) << Cp932ToUtf8(Output());
+  EXPECT_TRUE(Output() == expected) << SjisToUtf8(Output());
   const std::vector<SiteRequest> hits = site->Requests();
   ASSERT_EQ(hits.size(), 2u);
   EXPECT_EQ(hits[1].Param("ids"), "1050");
@@ -370,7 +370,7 @@ TEST_F(HostileServerTest, AnIndustryThatIsNeverAnsweredIsGivenUpAtTheStallLimit)
   ExpectFinishedWithoutError();
   const Text expected =
       WrittenRow(rowOfOther, "2050") + "\r\n" + WrittenRow(rowOfPageOne, "1050") + "\r\n";
-  EXPECT_TRUE(Output() == expected) << Cp932ToUtf8(Output());
+  EXPECT_TRUE(Output() == expected) << SjisToUtf8(Output());
   const std::vector<SiteRequest> hits = site->Requests();
   ASSERT_EQ(hits.size(), 4u);
   // Each silent request was waited on for the limit, then the run went on.
@@ -452,11 +452,11 @@ TEST_F(HostileServerTest, APageOfFourByteSequencesWritesNothingBogus) {
   RunToTheEnd(watch);
 
   ExpectFinishedWithoutError();
-  const Text name = Sjis("絵") + "\x01" + UnitsToCp932(std::u16string(1, char16_t(0xF600))) +
+  const Text name = Sjis("絵") + "\x01" + UnitsToSjis(std::u16string(1, char16_t(0xF600))) +
                     Sjis("文字");
   const Text expected = "1401," + Sjis("東証1部") + "," + name + "," + IndustryNameOfCode("1050") +
                         "\r\n";
-  EXPECT_TRUE(Output() == expected) << Cp932ToUtf8(Output());
+  EXPECT_TRUE(Output() == expected) << SjisToUtf8(Output());
   const std::vector<SiteRequest> hits = site->Requests();
   ASSERT_EQ(hits.size(), 3u);
   EXPECT_EQ(hits[1].Param("ids") + "&p=" + hits[1].Param("p"), "0050&p=2");

@@ -229,7 +229,7 @@ TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
   const Text expected = "1301,NEO," + Sjis("見本ﾌｰｽﾞ,水産・農林業") + "\r\n" +
                         "1333," + Sjis("東証1部,見本水産,水産・農林業") + "\r\n" +
                         "8301," + Sjis("名証1部,見本銀行&amp;信託,銀行業") + "\r\n";
-  EXPECT_TRUE(Output() == expected) << Cp932ToUtf8(Output());
+  EXPECT_TRUE(Output() == expected) << SjisToUtf8(Output());
   EXPECT_EQ(site.RequestCount(), 33u);
   ASSERT_EQ(boxes.seen.size(), 2u);
   EXPECT_EQ(boxes.seen[1], "InformationBox:銘柄リストのダウンロードが終了しました。");

@@ -48,8 +48,8 @@ void WriteFile(const std::string& path, std::string_view bytes) {
   FUZZ_CHECK(std::fclose(file) == 0);
 }
 
-std::array<bool, 43> ReferenceFlags(std::string_view bytes) {
-  std::array<bool, 43> flags{};
+quillivar::SelectionFlags ReferenceFlags(std::string_view bytes) {
+  quillivar::SelectionFlags flags{};
   for (std::size_t k = 0; k < flags.size() && !bytes.empty(); ++k) {
     std::size_t end = 0;
     while (end < bytes.size() && bytes[end] != '\n') ++end;
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& directory = ProgramDirectory();
   WriteFile(directory + "UserSetting.dat", bytes);
 
-  std::array<bool, 43> flags;
+  quillivar::SelectionFlags flags;
   flags.fill(true);  // every flag must be set from its line, true or false
   quillivar::ReadSettingsFile(directory, flags);
   FUZZ_CHECK(flags == ReferenceFlags(bytes));

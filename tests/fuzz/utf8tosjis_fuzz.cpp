@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const Text output = quillivar::Utf8ToSjisDropBom(input);
     FUZZ_CHECK(units.has_value());
-    FUZZ_CHECK(output == quillivar::UnitsToCp932(*units));
+    FUZZ_CHECK(output == quillivar::UnitsToSjis(*units));
     FUZZ_CHECK(output.find('\0') == Text::npos);
   } catch (const quillivar::Error& error) {
     FUZZ_CHECK(error.Message() == "UTF-8 Unknown code.");

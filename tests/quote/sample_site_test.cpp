@@ -121,7 +121,7 @@ TEST(SampleSiteTest, DataIsFixedAndCoversWhatRealListingsHold) {
   EXPECT_EQ(issues, sample::kDefaultIssueCount);
   std::size_t labels = 0;
   for (const MarketEntry& market : MarketCatalogue()) {
-    for (const Text& label : market.labels) labels += markets.count(Cp932ToUtf8(label));
+    for (const Text& label : market.labels) labels += markets.count(SjisToUtf8(label));
   }
   EXPECT_EQ(labels, 16u);
   EXPECT_EQ(markets.count(std::string(sample::kNoMarket)), 1u);

@@ -40,7 +40,7 @@ std::string Utf8Of(char32_t codePoint) {
   return out;
 }
 
-Text Unit(char16_t unit) { return UnitsToCp932(std::u16string(1, unit)); }
+Text Unit(char16_t unit) { return UnitsToSjis(std::u16string(1, unit)); }
 
 TEST(Utf8ToSjisTest, BytesThatCannotBeginACharacterFail) {
   for (const char* text : {"\x80", "\xBF" "abc", "abc\x9F" "def", "\xF8",
@@ -84,7 +84,7 @@ TEST(Utf8ToSjisTest, EveryBmpCharacterConvertsLikeItsUnit) {
     utf8 += Utf8Of(cp);
     units += static_cast<char16_t>(cp);
   }
-  EXPECT_EQ(Utf8ToSjis(utf8), UnitsToCp932(units));
+  EXPECT_EQ(Utf8ToSjis(utf8), UnitsToSjis(units));
 }
 
 TEST(Utf8ToSjisTest, CutOffCharactersReadZeroGuardBytes) {

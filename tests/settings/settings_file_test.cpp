@@ -57,7 +57,7 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 TEST_F(SettingsFileTest, WritesFortyThreeLinesInSettingsOrder) {
-  std::array<bool, 43> flags{};
+  SelectionFlags flags{};
   flags.fill(true);
   WriteSettingsFile(dir.Dir(), flags);
   EXPECT_EQ(ReadBytes(Path()), Lines(43, "True"));
@@ -123,16 +123,16 @@ TEST_F(SettingsFileTest, NoFileOrAFolderOfThatNameIsSilentAndClearsEveryBox) {
 }
 
 TEST_F(SettingsFileTest, SavingThenReadingGivesTheSameBoxes) {
-  std::array<bool, 43> flags{};
+  SelectionFlags flags{};
   for (std::size_t k = 0; k < flags.size(); k += 3) flags[k] = true;
   WriteSettingsFile(dir.Dir(), flags);
-  std::array<bool, 43> read{};
+  SelectionFlags read{};
   ReadSettingsFile(dir.Dir(), read);
   EXPECT_EQ(read, flags);
 }
 
 Text SaveError(const std::string& exeDir) {
-  std::array<bool, 43> flags{};
+  SelectionFlags flags{};
   try {
     WriteSettingsFile(exeDir, flags);
   } catch (const IoError& error) {
@@ -193,7 +193,7 @@ TEST_F(SettingsFileTest, AReadFailingMidFileKeepsTheLinesBeforeAndCreationGoesOn
   }
   EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (5)"});
   EXPECT_EQ(fields.ExeDir, dir.Dir());
-  std::array<bool, 43> expected{};
+  SelectionFlags expected{};
   expected[0] = expected[2] = true;
   EXPECT_EQ(fields.LoadedSelection, expected);
   EXPECT_EQ(OpenFileCount(), openBefore);  // the file was let go
@@ -207,13 +207,13 @@ TEST_F(SettingsFileTest, AFileThatOpensButCannotBeReadIsReported) {
     LoadSelectionAtCreate(ui, fields);
   }
   EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (5)"});
-  EXPECT_EQ(fields.LoadedSelection, (std::array<bool, 43>{}));
+  EXPECT_EQ(fields.LoadedSelection, (SelectionFlags{}));
   EXPECT_EQ(OpenFileCount(), openBefore);
 }
 
 TEST_F(SettingsFileTest, AFileThatCannotBeOpenedIsReportedAndLeavesTheFlags) {
   WriteBytes(Path(), Lines(43, "True"));
-  std::array<bool, 43> flags{};
+  SelectionFlags flags{};
   flags[5] = true;
   Text message;
   try {
@@ -223,7 +223,7 @@ TEST_F(SettingsFileTest, AFileThatCannotBeOpenedIsReportedAndLeavesTheFlags) {
     message = error.Message();
   }
   EXPECT_EQ(message, Sjis("オープンしたファイルが多すぎます"));
-  std::array<bool, 43> expected{};
+  SelectionFlags expected{};
   expected[5] = true;
   EXPECT_EQ(flags, expected);
 }

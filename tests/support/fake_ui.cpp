@@ -39,7 +39,7 @@ void FakeUi::PumpEvents() {
 }
 
 bool FakeUi::AskConfirmation(const Text& question) {
-  events.push_back("confirm:" + Cp932ToUtf8(question));
+  events.push_back("confirm:" + SjisToUtf8(question));
   if (confirmationAnswers.empty()) return true;
   const bool answer = confirmationAnswers.front();
   confirmationAnswers.pop_front();
@@ -47,17 +47,17 @@ bool FakeUi::AskConfirmation(const Text& question) {
 }
 
 void FakeUi::ShowInformation(const Text& message) {
-  events.push_back("info:" + Cp932ToUtf8(message));
+  events.push_back("info:" + SjisToUtf8(message));
   if (onInformation) onInformation(message);
 }
 
 void FakeUi::ShowErrorBox(const Text& message) {
-  events.push_back("error:" + Cp932ToUtf8(message));
+  events.push_back("error:" + SjisToUtf8(message));
 }
 
 void FakeUi::SetStatusText(const Text& text) {
   statusTexts.push_back(text);
-  events.push_back("status:" + Cp932ToUtf8(text));
+  events.push_back("status:" + SjisToUtf8(text));
 }
 
 void FakeUi::ShowSettingsDialog() { events.push_back("settings"); }

@@ -17,10 +17,10 @@ TEST(CodePageTest, LiteralsBecomeTheirShiftJisBytes) {
 }
 
 TEST(CodePageTest, UnitsConvertAndUnmappableUnitsBecomeQuestionMarks) {
-  EXPECT_EQ(UnitsToCp932(u"A\u3000\uFF71\u8868"), "A\x81\x40\xB1\x95\x5C");
-  EXPECT_EQ(UnitsToCp932(std::u16string(1, char16_t(0xD800))), "?");  // lone surrogate
-  EXPECT_EQ(UnitsToCp932(u"\uAC00"), "?");  // Hangul is not in code page 932
-  EXPECT_EQ(UnitsToCp932(std::u16string(1, char16_t(0x01))), "\x01");
+  EXPECT_EQ(UnitsToSjis(u"A\u3000\uFF71\u8868"), "A\x81\x40\xB1\x95\x5C");
+  EXPECT_EQ(UnitsToSjis(std::u16string(1, char16_t(0xD800))), "?");  // lone surrogate
+  EXPECT_EQ(UnitsToSjis(u"\uAC00"), "?");  // Hangul is not in code page 932
+  EXPECT_EQ(UnitsToSjis(std::u16string(1, char16_t(0x01))), "\x01");
 }
 
 TEST(CodePageTest, MapsAsThePlatformWhereGlibcHasNothingAndKeepsItsBestFits) {
@@ -37,20 +37,20 @@ TEST(CodePageTest, MapsAsThePlatformWhereGlibcHasNothingAndKeepsItsBestFits) {
       {0x00A3, "\x81\x92"}, {0x00AC, "\x81\xCA"},
   };
   for (const auto& [unit, bytes] : pinned) {
-    EXPECT_EQ(UnitsToCp932(std::u16string(1, unit)), bytes) << std::hex << unsigned(unit);
+    EXPECT_EQ(UnitsToSjis(std::u16string(1, unit)), bytes) << std::hex << unsigned(unit);
   }
   // The single bytes read back as the same units; a lead byte still needs a
   // second byte.
-  EXPECT_EQ(Cp932ToUnits("a\x80\xA0\xFD\xFE\xFF" "b"), u"a\u0080\uF8F0\uF8F1\uF8F2\uF8F3b");
-  EXPECT_EQ(Cp932ToUnits("\x81\xFD"), u"?\uF8F1");
-  EXPECT_EQ(Cp932ToUtf8("\xA0"), "\uF8F0");
+  EXPECT_EQ(SjisToUnits("a\x80\xA0\xFD\xFE\xFF" "b"), u"a\u0080\uF8F0\uF8F1\uF8F2\uF8F3b");
+  EXPECT_EQ(SjisToUnits("\x81\xFD"), u"?\uF8F1");
+  EXPECT_EQ(SjisToUtf8("\xA0"), "\uF8F0");
 }
 
 TEST(CodePageTest, ShiftJisReadsBackForDisplay) {
-  EXPECT_EQ(Cp932ToUnits(Sjis("銘柄A")), u"銘柄A");
-  EXPECT_EQ(Cp932ToUtf8(Sjis("東証1部")), "東証1部");
+  EXPECT_EQ(SjisToUnits(Sjis("銘柄A")), u"銘柄A");
+  EXPECT_EQ(SjisToUtf8(Sjis("東証1部")), "東証1部");
   // A lead byte with nothing after it cannot be read; it shows as "?".
-  EXPECT_EQ(Cp932ToUnits("a\x81"), u"a?");
+  EXPECT_EQ(SjisToUnits("a\x81"), u"a?");
 }
 
 TEST(CodePageTest, RoundTripsEveryDoubleByteCharacterOfTheTable) {
@@ -59,9 +59,9 @@ TEST(CodePageTest, RoundTripsEveryDoubleByteCharacterOfTheTable) {
   int checked = 0;
   for (char32_t unit = 0x80; unit < 0x10000; ++unit) {
     if (unit >= 0xD800 && unit <= 0xDFFF) continue;
-    const Text bytes = UnitsToCp932(std::u16string(1, char16_t(unit)));
+    const Text bytes = UnitsToSjis(std::u16string(1, char16_t(unit)));
     if (bytes.size() != 2) continue;
-    EXPECT_EQ(UnitsToCp932(Cp932ToUnits(bytes)), bytes) << std::hex << unsigned(unit);
+    EXPECT_EQ(UnitsToSjis(SjisToUnits(bytes)), bytes) << std::hex << unsigned(unit);
     ++checked;
   }
   EXPECT_GT(checked, 7000);

@@ -101,7 +101,7 @@ std::string SaveAs(uid_t uid, const std::string& path, const std::string& conten
     try {
       if (outcome == kSaved) Save(path, contents);
     } catch (const IoError& error) {
-      outcome = Cp932ToUtf8(error.Message());
+      outcome = SjisToUtf8(error.Message());
     }
     ::_exit(::write(report[1], outcome.data(), outcome.size()) == ssize_t(outcome.size()) ? 0 : 1);
   }

@@ -240,7 +240,7 @@ SampleData::SampleData(int issueCount) : issueCount_(issueCount) {
   for (std::size_t i = 0; i < plans.size(); ++i) {
     SampleIndustry industry;
     industry.code = plans[i].code;
-    industry.name = Cp932ToUtf8(IndustryNameOfCode(industry.code));
+    industry.name = SjisToUtf8(IndustryNameOfCode(industry.code));
     for (const int code : codes[i]) {
       SampleIssue issue;
       issue.code = FourDigits(code);
