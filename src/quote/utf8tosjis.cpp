@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "text/code_page.h"
 #include "text/error.h"
@@ -28,30 +29,22 @@ bool IsPlainAsciiWord(std::uint64_t word) {
   return !hasHighBit && !hasZeroByte;
 }
 
-// Decodes the working copy (`length` text bytes followed by the guard) into
-// `units` and returns how many units come before the first zero unit.
-std::size_t DecodeUnits(const unsigned char* in, std::size_t length,
-                        char16_t* units) {
+// Decodes the working copy (`length` text bytes followed by the guard) and
+// hands each unit to `put`, the ASCII runs of eight to `putAscii`.
+template <typename Put, typename PutAscii>
+void DecodeUnits(const unsigned char* in, std::size_t length, Put put, PutAscii putAscii) {
   std::size_t pos = 0;
-  std::size_t written = 0;
-  std::size_t firstZero = std::u16string::npos;
-  auto put = [&](unsigned value) {
-    const char16_t unit = static_cast<char16_t>(value);
-    if (unit == 0 && firstZero == std::u16string::npos) firstZero = written;
-    units[written++] = unit;
-  };
   while (true) {
     // Pages are mostly markup: take eight ASCII bytes at a time while we can.
     while (pos + 8 <= length) {
       std::uint64_t word;
       std::memcpy(&word, in + pos, sizeof word);
       if (!IsPlainAsciiWord(word)) break;
-      for (std::size_t i = 0; i < 8; ++i) units[written + i] = in[pos + i];
-      written += 8;
+      putAscii(std::string_view(reinterpret_cast<const char*>(in + pos), 8));
       pos += 8;
     }
     const unsigned b0 = in[pos];
-    if (b0 == 0x00) break;
+    if (b0 == 0x00) return;
     if (b0 <= 0x7F) {
       put(b0);
       pos += 1;
@@ -72,20 +65,32 @@ std::size_t DecodeUnits(const unsigned char* in, std::size_t length,
       pos += 4;
     }
   }
-  return firstZero == std::u16string::npos ? written : firstZero;
 }
 
 }  // namespace
 
+// The units are converted as they are decoded rather than kept in a store:
+// a store of four bytes per text byte, allocated per page, cost more in
+// fresh memory pages than the whole conversion.
 Text Utf8ToSjis(Text text) {
   const std::size_t length = text.size();
   text.append(kGuardBytes, '\0');
-  // At most two units per text byte, plus the zero unit after the last one.
-  // The store is released by its destructor on every way out.
-  std::u16string units(2 * length + 1, u'\0');
-  const std::size_t count = DecodeUnits(
-      reinterpret_cast<const unsigned char*>(text.data()), length, units.data());
-  return UnitsToSjis(std::u16string_view(units.data(), count));
+  Text out;
+  out.reserve(length);
+  SjisWriter writer(out);
+  // A zero unit ends the output; the scan goes on, and may still fail.
+  bool ended = false;
+  DecodeUnits(
+      reinterpret_cast<const unsigned char*>(text.data()), length,
+      [&](unsigned value) {
+        const char16_t unit = static_cast<char16_t>(value);
+        if (unit == 0) ended = true;
+        if (!ended) writer.Put(unit);
+      },
+      [&](std::string_view ascii) {
+        if (!ended) writer.PutAscii(ascii);
+      });
+  return out;
 }
 
 Text Utf8ToSjisDropBom(Text text) {

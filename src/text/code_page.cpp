@@ -123,17 +123,16 @@ std::string UnitOfUnreadableByte(unsigned char byte) {
 
 }  // namespace
 
-Text UnitsToSjis(std::u16string_view units) {
+void SjisWriter::PutFromTable(char16_t unit) {
   const UnitTable& table = Table();
+  out_.append(table.bytes[unit].data(), table.length[unit]);
+}
+
+Text UnitsToSjis(std::u16string_view units) {
   Text out;
   out.reserve(units.size() * 2);
-  for (const char16_t unit : units) {
-    if (unit < 0x80) {
-      out.push_back(static_cast<char>(unit));
-      continue;
-    }
-    out.append(table.bytes[unit].data(), table.length[unit]);
-  }
+  SjisWriter writer(out);
+  for (const char16_t unit : units) writer.Put(unit);
   return out;
 }
 

@@ -16,6 +16,26 @@ namespace quillivar {
 // zero byte; callers stop before it.
 Text UnitsToSjis(std::u16string_view units);
 
+// Converts units one at a time, exactly as UnitsToSjis does, for a decoder
+// that makes its units as it goes and so needs no store for them.
+class SjisWriter {
+ public:
+  explicit SjisWriter(Text& out) : out_(out) {}
+  void Put(char16_t unit) {
+    if (unit < 0x80) {
+      out_.push_back(static_cast<char>(unit));
+    } else {
+      PutFromTable(unit);
+    }
+  }
+  // Units 0x01-0x7F, one per byte: code page 932 keeps them as they are.
+  void PutAscii(std::string_view ascii) { out_.append(ascii); }
+
+ private:
+  void PutFromTable(char16_t unit);
+  Text& out_;
+};
+
 // For display: the units of a Shift-JIS text. A byte sequence that is not
 // code page 932 becomes "?" for each byte that cannot start a character.
 std::u16string SjisToUnits(std::string_view text);
