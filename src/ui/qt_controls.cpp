@@ -101,11 +101,12 @@ QPoint CentredFramePosition(const QWidget& window) {
 }
 
 void MoveFrameTo(QWidget& window, QPoint position) {
-  if (QWindow* handle = window.windowHandle()) {
-    handle->setFramePosition(position);
-  } else {
-    window.move(position);  // not yet created: a window's move places its frame
-  }
+  const QMargins margins = FrameMargins(window);
+  const QPoint client = position + QPoint(margins.left(), margins.top());
+  // QWidget::move places a window by the frame the widget knows of, which
+  // may be none yet: correct for that, so the client area lands where the
+  // platform's frame puts it.
+  window.move(client - (window.geometry().topLeft() - window.pos()));
 }
 
 // The frame is known only once the window manager has framed the window,
