@@ -1,11 +1,12 @@
 // quillivar-refresh: the window's download run without a window, for
 // terminals and scheduled runs.
 #include <cstdio>
-#include <exception>
 
 #include "refresh/command_line.h"
 #include "refresh/refresh.h"
 #include "refresh/stop_signal.h"
+#include "text/code_page.h"
+#include "ui/ui_texts.h"
 
 int main(int argc, char** argv) {
   using quillivar::CommandLine;
@@ -23,10 +24,10 @@ int main(int argc, char** argv) {
   quillivar::TerminalOutput output(stderr);
   try {
     return quillivar::RunRefresh(line.options, quillivar::gStopSignal, output);
-  } catch (const std::exception& error) {
+  } catch (...) {
     // What the run does not report itself: a programming error, or memory
     // running out outside the run.
-    output.Line(std::string("quillivar-refresh: ") + error.what());
+    output.Line("quillivar-refresh: " + quillivar::SjisToUtf8(quillivar::MessageOfCurrentException()));
     return quillivar::kExitError;
   }
 }
