@@ -22,8 +22,11 @@ ProgressReport::ProgressReport(TerminalOutput& output, int selectedIndustries)
     : output_(output), selectedIndustries_(selectedIndustries) {}
 
 std::string ProgressReport::Heading() const {
-  return "[" + std::to_string(industry_) + "/" + std::to_string(selectedIndustries_) + "] " +
-         industryName_;
+  // Built by appending: g++ 12 at -O3 takes "[" + string for an overlap.
+  std::string heading("[");
+  heading.append(std::to_string(industry_)).append("/");
+  heading.append(std::to_string(selectedIndustries_)).append("] ").append(industryName_);
+  return heading;
 }
 
 void ProgressReport::IndustryStarted(const Text& industryCode) {
