@@ -62,16 +62,10 @@ LoopbackSite::Script ScriptFor(SiteScript script) {
   };
 }
 
-// Under the sanitizers, what the X platform's own libraries do is let be:
-// libxkbcommon-x11 hands strndup a buffer without its closing zero, and
-// libdbus keeps a buffer to the end. Later options override earlier ones.
-void AllowForSystemLibraries() {
-  const auto append = [](const char* name, const std::string& options) {
-    const char* old = std::getenv(name);
-    ::setenv(name, ((old != nullptr ? std::string(old) + ":" : "") + options).c_str(), 1);
-  };
-  append("ASAN_OPTIONS", "strict_string_checks=0");
-  append("LSAN_OPTIONS", "suppressions=" QUILLIVAR_X11_SUPPRESSIONS);
+// "NAME=old:options": later sanitizer options override earlier ones.
+std::string WithOptions(const char* name, const std::string& options) {
+  const char* old = std::getenv(name);
+  return std::string(name) + "=" + (old != nullptr ? std::string(old) + ":" : "") + options;
 }
 
 // The program, started as it starts itself, reporting each status text with
@@ -81,18 +75,15 @@ class Program {
   Program(const XServer& server, const std::string& host, const std::string& folder) {
     int out[2];
     if (::pipe(out) != 0) throw std::runtime_error("pipe");
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], 1);
-      ::close(out[0]);
-      ::close(out[1]);
-      ::setenv("DISPLAY", server.DisplayName().c_str(), 1);
-      ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-      AllowForSystemLibraries();
-      ::execl(QUILLIVAR_X11_PROGRAM, QUILLIVAR_X11_PROGRAM, host.c_str(), folder.c_str(),
-              static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
+    // Under the sanitizers, what the X platform's own libraries do is let
+    // be: libxkbcommon-x11 hands strndup a buffer without its closing zero,
+    // and libdbus keeps a buffer to the end.
+    pid_ = Spawn({.argv = {QUILLIVAR_X11_PROGRAM, host, folder},
+                  .environment = {"DISPLAY=" + server.DisplayName(), "QT_QPA_PLATFORM=xcb",
+                                  WithOptions("ASAN_OPTIONS", "strict_string_checks=0"),
+                                  WithOptions("LSAN_OPTIONS",
+                                              "suppressions=" QUILLIVAR_X11_SUPPRESSIONS)},
+                  .out = out[1]});
     ::close(out[1]);
     reader_ = std::thread([this, fd = out[0]] { ReadStatus(fd); });
   }

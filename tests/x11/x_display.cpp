@@ -9,31 +9,56 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace quillivar::x11 {
 namespace {
 
-// Starts `argv` with standard output and error silenced (but `keepFd`).
-pid_t Spawn(std::vector<std::string> argv, const std::string& display, int keepFd = -1) {
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// This process's environment, with `overrides` ("NAME=value") put in.
+std::vector<std::string> Environment(const std::vector<std::string>& overrides) {
+  std::vector<std::string> environment(overrides);
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view text(*entry);
+    const std::string_view name = text.substr(0, text.find('=') + 1);
+    const bool overridden = std::any_of(overrides.begin(), overrides.end(),
+                                        [name](const std::string& o) { return o.starts_with(name); });
+    if (!overridden) environment.emplace_back(text);
+  }
+  return environment;
+}
+
+}  // namespace
+
+pid_t Spawn(const Child& child) {
+  std::vector<std::string> argv = child.argv;
+  std::vector<std::string> environment = Environment(child.environment);
+  const std::vector<char*> args = Pointers(argv);
+  const std::vector<char*> envp = Pointers(environment);
   const pid_t pid = ::fork();
   if (pid != 0) return pid;
   const int null = ::open("/dev/null", O_RDWR);
   ::dup2(null, 0);
-  ::dup2(null, 1);
-  ::dup2(null, 2);
+  ::dup2(child.out >= 0 ? child.out : null, 1);
+  if (child.quiet) ::dup2(null, 2);
   for (int fd = 3; fd < 1024; ++fd) {
-    if (fd != keepFd) ::close(fd);
+    if (fd != child.keepFd) ::close(fd);
   }
-  if (!display.empty()) ::setenv("DISPLAY", display.c_str(), 1);
-  std::vector<char*> args;
-  for (std::string& arg : argv) args.push_back(arg.data());
-  args.push_back(nullptr);
-  ::execvp(args[0], args.data());
+  ::execvpe(args[0], args.data(), envp.data());
   ::_exit(127);
 }
+
+namespace {
 
 void Stop(pid_t pid) {
   if (pid <= 0) return;
@@ -86,9 +111,10 @@ int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }  // windows come and go
 XServer::XServer() {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe");
-  xvfb_ = Spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1280x800x24",
-                 "-nolisten", "tcp", "-noreset"},
-                "", pipeFds[1]);
+  xvfb_ = Spawn({.argv = {"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
+                          "1280x800x24", "-nolisten", "tcp", "-noreset"},
+                 .quiet = true,
+                 .keepFd = pipeFds[1]});
   ::close(pipeFds[1]);
   std::string number;
   char c;
@@ -97,7 +123,9 @@ XServer::XServer() {
   if (number.empty()) throw std::runtime_error("Xvfb did not start");
   display_ = ":" + number;
 
-  windowManager_ = Spawn({"openbox", "--sm-disable"}, display_);
+  windowManager_ = Spawn({.argv = {"openbox", "--sm-disable"},
+                          .environment = {"DISPLAY=" + display_},
+                          .quiet = true});
   Display* display = XOpenDisplay(display_.c_str());
   if (display == nullptr) throw std::runtime_error("cannot open " + display_);
   const auto deadline = Clock::now() + milliseconds(10'000);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 typedef struct _XDisplay Display;
 
@@ -22,6 +23,19 @@ struct Rect {
   int CentreX2() const { return 2 * x + width; }   // doubled: no rounding
   int CentreY2() const { return 2 * y + height; }
 };
+
+// A program to start as a child process.
+struct Child {
+  std::vector<std::string> argv{};       // argv[0] is looked up on PATH
+  std::vector<std::string> environment{};  // "NAME=value", over this process's own
+  int out = -1;                          // its standard output; -1: none
+  bool quiet = false;                    // its standard error to nowhere too
+  int keepFd = -1;                       // one more descriptor it keeps
+};
+
+// Everything the child needs is built before the fork: the child of a
+// process with threads must not allocate.
+pid_t Spawn(const Child& child);
 
 // Xvfb and openbox, stopped with the object.
 class XServer {
