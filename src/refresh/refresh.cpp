@@ -68,7 +68,9 @@ int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& 
       ui, fields,
       [&](const Text& code, AbortPoint& abortPoint) {
         progress.IndustryStarted(code);
-        std::optional<Text> rowsText = FetchIndustryRows({internet, abortPoint, host}, code);
+        QuoteClient client{internet, abortPoint, host};
+        client.showStatus = [&](const Text& status) { progress.Retrying(status); };
+        std::optional<Text> rowsText = FetchIndustryRows(client, code);
         if (rowsText) progress.IndustryDone(*rowsText);
         return rowsText;
       },
