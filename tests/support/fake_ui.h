@@ -27,7 +27,7 @@ class FakeUi : public UiServices {
   long long pumpCount = 0;
   bool timerOn = false;
   std::array<bool, 3> buttonEnabled{true, true, true};
-  std::array<bool, 45> checkBoxes{};  // index = check box number
+  std::array<bool, kCheckBoxNumbers> checkBoxes{};  // index = check box number
 
   // Runs `action` inside the n-th call of PumpEvents (1-based).
   void AtPump(long long n, std::function<void()> action);
