@@ -40,7 +40,7 @@ void QtUiServices::ShowSettingsDialog() {
 }
 
 Text QtUiServices::ExecutableDirectory() {
-  return exeDir_.empty() ? RunningExecutableDirectory() : exeDir_;
+  return ProgramFolder(exeDir_);
 }
 
 void QtUiServices::SetTimer1(bool on) {

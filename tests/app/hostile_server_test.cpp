@@ -26,10 +26,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Unit1.h"
+#include "app/program_windows.h"
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
-#include "settings/settings_dialog.h"
 #include "support/list_page.h"
 #include "support/loopback_site.h"
 #include "support/temp_dir.h"
@@ -149,13 +148,12 @@ class HostileServerTest : public ::testing::Test {
   }
   void Start(CurlInternet::Options options = {}, int timerIntervalMs = 2000) {
     internet = std::make_unique<CurlInternet>(options);
-    form1 = std::make_unique<TForm1>(*internet,
-                                     TForm1::Options{host, timerIntervalMs, dir.Dir(), kShortPauses});
-    form2 = std::make_unique<TForm2>(dir.Dir());
-    form1->AttachSettingsDialog(form2.get());
-    form1->show();
-    form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+    windows = std::make_unique<ProgramWindows>(
+        *internet, TForm1::Options{host, timerIntervalMs, dir.Dir(), kShortPauses});
+    form1 = &windows->form1;
+    form2 = &windows->form2;
+    windows->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
     QObject::connect(form1->StatusBar1, &QStatusBar::messageChanged, [this](const QString& text) {
       const std::string utf8 = text.toStdString();
       if (utf8 == "銘柄情報分析中…" || utf8 == "しばらくお待ちください。") ++timerTexts;
@@ -196,8 +194,9 @@ class HostileServerTest : public ::testing::Test {
   std::unique_ptr<LoopbackSite> site;  // outlives the client's kept connections
   std::string host;
   std::unique_ptr<CurlInternet> internet;
-  std::unique_ptr<TForm1> form1;
-  std::unique_ptr<TForm2> form2;
+  std::unique_ptr<ProgramWindows> windows;
+  TForm1* form1 = nullptr;
+  TForm2* form2 = nullptr;
   int timerTexts = 0;
 };
 

@@ -1,5 +1,5 @@
 // The real windows, offscreen, against a loopback quote site.
-#include "app/Unit1.h"
+#include "app/program_windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,7 +22,6 @@
 
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
-#include "settings/settings_dialog.h"
 #include "app/app_icon.h"
 #include "app/box_answerer.h"
 #include "support/resource_limit.h"
@@ -61,13 +60,12 @@ class MainWindowSession : public ::testing::Test {
   void Start(int timerIntervalMs = 2000) {
     CurlInternet::Options options;
     internet = std::make_unique<CurlInternet>(options);
-    form1 = std::make_unique<TForm1>(
+    windows = std::make_unique<ProgramWindows>(
         *internet, TForm1::Options{site.Host(), timerIntervalMs, dir.Dir()});
-    form2 = std::make_unique<TForm2>(dir.Dir());
-    form1->AttachSettingsDialog(form2.get());
-    form1->show();
-    form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+    form1 = &windows->form1;
+    form2 = &windows->form2;
+    windows->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
     QObject::connect(form1->StatusBar1, &QStatusBar::messageChanged,
                      [this](const QString& text) { statusTexts.push_back(text.toStdString()); });
   }
@@ -87,8 +85,9 @@ class MainWindowSession : public ::testing::Test {
                  .delay = std::chrono::milliseconds(delayMs.load())};
   }};
   std::unique_ptr<CurlInternet> internet;
-  std::unique_ptr<TForm1> form1;
-  std::unique_ptr<TForm2> form2;
+  std::unique_ptr<ProgramWindows> windows;
+  TForm1* form1 = nullptr;
+  TForm2* form2 = nullptr;
   std::vector<std::string> statusTexts;
 };
 
@@ -196,7 +195,7 @@ TEST_F(MainWindowTest, AppliesTheSavedSelectionOnceAtTheFirstActivation) {
   other.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   form1->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
   EXPECT_TRUE(form2->IsCheckBoxChecked(12));
 }
 
@@ -277,7 +276,7 @@ TEST_F(MainWindowTest, AbortLeavesItsTextAndTheFileUntouched) {
   CheckEverything();
   WriteBytes(dir.File("brand_code.csv"), "previous");
   boxes.Then(BoxAnswer::kOk);
-  QTimer::singleShot(200, form1.get(), [this] {
+  QTimer::singleShot(200, form1, [this] {
     EXPECT_FALSE(form1->Button2->isEnabled());
     QTest::mouseClick(form1->Button3, Qt::LeftButton);
   });
@@ -297,7 +296,7 @@ TEST_F(MainWindowTest, ClosingDuringARunLetsItFinishThenEndsTheProgram) {
   Start();
   CheckEverything();
   boxes.Then(BoxAnswer::kOk);
-  QTimer::singleShot(100, form1.get(), [this] {
+  QTimer::singleShot(100, form1, [this] {
     form1->close();
     EXPECT_TRUE(form1->isVisible());  // the run goes on
   });
@@ -349,9 +348,9 @@ TEST_F(MainWindowBoxTest, EveryCaptionReadsWholeOrInItsTooltipAndNoControlsOverl
   boxes.Then(inspectThen(PressCancel));
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
   boxes.Then(inspectThen(PressOk));
-  ShowInformationBox(Sjis("銘柄リストのダウンロードが終了しました。"), form1.get());
+  ShowInformationBox(Sjis("銘柄リストのダウンロードが終了しました。"), form1);
   boxes.Then(inspectThen(PressOk));
-  ShowErrorBoxQt(Sjis("ファイルへのアクセスが拒否されました"), form1.get());
+  ShowErrorBoxQt(Sjis("ファイルへのアクセスが拒否されました"), form1);
   EXPECT_EQ(boxes.seen.size(), 3u);
 }
 

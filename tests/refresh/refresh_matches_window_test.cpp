@@ -8,10 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Unit1.h"
+#include "app/program_windows.h"
 #include "quote/curl_internet.h"
 #include "refresh/refresh_support.h"
-#include "settings/settings_dialog.h"
 #include "support/temp_dir.h"
 #include "ui/qt_boxes.h"
 
@@ -24,15 +23,12 @@ const char kPrevious[] = "previous\r\n";
 // answered as closed.
 void WindowRun(const std::string& host, const TempDir& dir) {
   CurlInternet internet;
-  TForm1 form1(internet, {host, 2000, dir.Dir()});
-  TForm2 form2(dir.Dir());
-  form1.AttachSettingsDialog(&form2);
-  form1.show();
-  form1.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form1));  // the saved selection applied
+  ProgramWindows windows(internet, {host, 2000, dir.Dir()});
+  windows.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&windows.form1));  // the saved selection applied
   ReadyBoxAnswers boxes;
   boxes.Then(BoxAnswer::kOk);
-  QTest::mouseClick(form1.Button1, Qt::LeftButton);
+  QTest::mouseClick(windows.form1.Button1, Qt::LeftButton);
 }
 
 struct Outcome {
