@@ -18,7 +18,7 @@ constexpr char kSettingsFileName[] = "UserSetting.dat";
 void ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags);
 
 // Replaces the file as a whole; a failure (IoError) leaves the old one, unless
-// the folder forces an in-place write (see ReplacingTextFileWriter).
+// the save has to write in place (see ReplacingTextFileWriter).
 void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags);
 
 // The main window's creation: its ExeDir, then the file into LoadedSelection.
