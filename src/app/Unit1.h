@@ -8,10 +8,11 @@
 
 #include "quote/internet.h"
 #include "quote/page_fetch.h"
-#include "ui/main_window_fields.h"
+#include "catalogue/catalogue.h"
+#include "run/run_state.h"
 #include "run/stock_list_file.h"
 #include "ui/qt_close_after_run.h"
-#include "ui/qt_ui_services.h"
+#include "ui/qt_run_view.h"
 
 class QPushButton;
 class QStatusBar;
@@ -21,7 +22,7 @@ namespace quillivar {
 
 class TForm2;
 
-class TForm1 : public QWidget, public MainWindowFields {
+class TForm1 : public QWidget, public RunState {
   Q_OBJECT
 
  public:
@@ -47,8 +48,7 @@ class TForm1 : public QWidget, public MainWindowFields {
   QPushButton* Button3 = nullptr;
   QTimer* Timer1 = nullptr;
   ReplacingStockListFile StockListFile;
-
-  UiServices& Services();
+  SelectionFlags LoadedSelection{};
 
   void Button1Click();
   void Button2Click();
@@ -65,10 +65,12 @@ class TForm1 : public QWidget, public MainWindowFields {
 
  private:
   void BuildControls(int timerIntervalMs);
+  TForm2& SettingsDialog() const;
 
   Internet& internet_;
   Options options_;
-  std::unique_ptr<QtUiServices> services_;
+  std::unique_ptr<QtRunView> view_;
+  TForm2* settingsDialog_ = nullptr;
   CloseAfterRun closing_;
   bool activated_ = false;
   bool centred_ = false;

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/ui_services.h"
+#include "pump/event_pump.h"
 
 namespace quillivar {
 

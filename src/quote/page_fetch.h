@@ -10,7 +10,7 @@
 
 #include "quote/internet.h"
 #include "text/text.h"
-#include "ui/ui_services.h"
+#include "pump/event_pump.h"
 
 namespace quillivar {
 

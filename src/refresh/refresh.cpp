@@ -6,18 +6,18 @@
 #include "quote/curl_internet.h"
 #include "quote/page_fetch.h"
 #include "refresh/progress_report.h"
-#include "refresh/terminal_ui_services.h"
+#include "refresh/terminal_run_view.h"
 #include "run/download_run.h"
 #include "settings/settings_file.h"
 #include "text/code_page.h"
 #include "text/text_file.h"
 #include "ui/executable_directory.h"
+#include "ui/ui_texts.h"
 
 namespace quillivar {
 namespace {
 
-int SelectedIndustryCount(UiServices& ui) {
-  const UiSelection selection(ui);
+int SelectedIndustryCount(const Selection& selection) {
   int count = 0;
   for (const IndustryEntry& industry : IndustryCatalogue()) {
     if (IsIndustryCodeSelected(selection, industry.code)) ++count;
@@ -45,27 +45,31 @@ int ExitStatusOf(RunEnd end, const volatile std::sig_atomic_t& stopSignal) {
 
 int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& stopSignal,
                TerminalOutput& output) {
-  MainWindowFields fields;
-  TerminalUiServices ui(options.dir.empty() ? RunningExecutableDirectory() : options.dir,
-                        fields.AbortRequested, stopSignal, output);
-  LoadSelectionAtCreate(ui, fields);
+  RunState state;
+  const Text folder = ProgramFolder(options.dir);
+  const SettingsRead settings = ReadSelectionAtStart(folder);
   // A settings file read only in part would leave a selection nobody chose,
   // and unattended, nobody would see it before the list is replaced.
-  if (ui.ErrorShown()) return kExitError;
-  if (!RegularFileExists(fields.ExeDir + kSettingsFileName)) {
-    output.Line("quillivar-refresh: " + SjisToUtf8(fields.ExeDir) + kSettingsFileName +
+  if (settings.failure) {
+    output.Line("quillivar-refresh: " + SjisToUtf8(ErrorBoxText(*settings.failure)));
+    return kExitError;
+  }
+  if (!settings.found) {
+    output.Line("quillivar-refresh: " + SjisToUtf8(folder) + kSettingsFileName +
                 " がありません。市場も業種も選ばれていません / no settings file: nothing "
                 "is selected");
   }
-  ApplyLoadedSelection(ui, fields);
+  const FlagsSelection selection(settings.flags);
+  StopSignalPump pump(state.AbortRequested, stopSignal);
+  TerminalRunView view(output);
 
-  ProgressReport progress(output, SelectedIndustryCount(ui));
+  ProgressReport progress(output, SelectedIndustryCount(selection));
   CurlInternet curl;
   PageCountingInternet internet(curl, progress);
   const std::string host = options.host.empty() ? CompiledQuoteHost() : options.host;
   ReplacingStockListFile file;
   DownloadRun run(
-      ui, fields,
+      view, pump, selection, state, folder,
       [&](const Text& code, AbortPoint& abortPoint) {
         progress.IndustryStarted(code);
         QuoteClient client{internet, abortPoint, host};
@@ -75,9 +79,9 @@ int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& 
         return rowsText;
       },
       file);
-  const RunEnd end = run.Button1Click();
+  const RunEnd end = run.Execute();
   output.EndProgress();
-  if (end == RunEnd::Aborted) output.Line(SjisToUtf8(ui.StatusText()));
+  if (end == RunEnd::Aborted) output.Line(SjisToUtf8(view.StatusText()));
   return ExitStatusOf(end, stopSignal);
 }
 

@@ -137,7 +137,7 @@ struct Fetched {
 
 Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
   bool abortRequested = false;
-  AbortingUi ui(abortAtPump, abortRequested);
+  AbortingPump ui(abortAtPump, abortRequested);
   quillivar::AbortPoint abortPoint(ui, abortRequested);
   ScriptedInternet internet(site, visit);
   const quillivar::QuoteClient client{internet, abortPoint, std::string(kHost)};

@@ -151,7 +151,7 @@ class CurlFetchTest : public ::testing::Test {
     options.stallTimeout = std::chrono::milliseconds(2000);
   }
   // A fresh client per call: its kept connections close before the server.
-  std::optional<Text> Fetch(const std::string& host, UiServices& fetchUi) {
+  std::optional<Text> Fetch(const std::string& host, EventPump& fetchUi) {
     CurlInternet internet(options);
     AbortPoint abortPoint(fetchUi, abortRequested);
     QuoteClient client{internet, abortPoint, host, {.pauses = {kNoPause, kNoPause}}};
