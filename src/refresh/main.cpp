@@ -12,7 +12,11 @@ int main(int argc, char** argv) {
   using quillivar::CommandLine;
   const CommandLine line = quillivar::ParseCommandLine(argc, argv);
   if (line.kind == CommandLine::Kind::Help) {
-    std::fputs(quillivar::HelpText(), stdout);
+    std::fputs(quillivar::HelpText().c_str(), stdout);
+    return quillivar::kExitWritten;
+  }
+  if (line.kind == CommandLine::Kind::Version) {
+    std::printf("quillivar-refresh %s\n", quillivar::ProgramVersion());
     return quillivar::kExitWritten;
   }
   if (line.kind == CommandLine::Kind::UsageError) {
