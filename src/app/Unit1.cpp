@@ -80,7 +80,13 @@ void TForm1::Button1Click() {
   DownloadRun run(
       *services_, *this,
       [this](const Text& code, AbortPoint& abortPoint) {
-        return FetchIndustryRows({internet_, abortPoint, options_.quoteHost}, code);
+        QuoteClient client{internet_, abortPoint, options_.quoteHost, options_.retries};
+        // A retry's notice stays up: the timer's texts would hide it.
+        client.showStatus = [this](const Text& status) {
+          services_->SetTimer1(false);
+          services_->SetStatusText(status);
+        };
+        return FetchIndustryRows(client, code);
       },
       StockListFile);
   run.Button1Click();

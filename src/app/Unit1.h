@@ -7,6 +7,7 @@
 #include <string>
 
 #include "quote/internet.h"
+#include "quote/page_fetch.h"
 #include "ui/main_window_fields.h"
 #include "run/stock_list_file.h"
 #include "ui/qt_close_after_run.h"
@@ -30,6 +31,7 @@ class TForm1 : public QWidget, public MainWindowFields {
     // Test seam: the folder of the program's files; empty means the running
     // executable's own.
     std::string exeDir;
+    RetryPolicy retries{};
   };
 
   // Builds the controls, then runs FormCreate. The settings dialog is created

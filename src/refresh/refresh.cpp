@@ -94,7 +94,9 @@ Outcome Download(TerminalUiServices& ui, MainWindowFields& fields, const std::st
       ui, fields,
       [&](const Text& code, AbortPoint& abortPoint) {
         progress.IndustryStarted(code);
-        std::optional<Text> rowsText = FetchIndustryRows({internet, abortPoint, host}, code);
+        QuoteClient client{internet, abortPoint, host};
+        client.showStatus = [&](const Text& status) { progress.Retrying(status); };
+        std::optional<Text> rowsText = FetchIndustryRows(client, code);
         if (rowsText) progress.IndustryDone(*rowsText);
         return rowsText;
       },

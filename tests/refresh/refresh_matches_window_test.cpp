@@ -82,22 +82,26 @@ TEST(RefreshMatchesWindowTest, AFixturePageOnEveryPageOfEveryIndustry) {
 
 TEST(RefreshMatchesWindowTest, ErrorsExit1AndKeepTheEarlierFileAsTheWindowDoes) {
   struct Case {
-    PageOf pageOf;
+    LoopbackSite::Script script;
     std::string message;
   };
   const std::vector<Case> cases = {
-      {[](const std::string& code, int) {
+      {Pages([](const std::string& code, int) {
          return code != "0050" ? ListPage(code, {}, 1)
                                : ListPage(code, {{"12a4", "東証1部", "x"}, {"1301", "東証1部", "y"}}, 1);
-       },
+       }),
        "'12a4' は整数ではありません."},
-      {[](const std::string& code, int) {
+      {Pages([](const std::string& code, int) {
          return code == "1050" ? std::string("\xEF\xBB\xBF" "ab\x80" "cd") : ListPage(code, {}, 1);
-       },
+       }),
        "UTF-8 Unknown code."},
+      // A site whose list is gone: not worth another try.
+      {[](const SiteRequest&) { return Reply{.status = 404}; },
+       "「水産・農林業」の 1 ページ目を取得できません（相場サイトがエラー 404 "
+       "を返しました）。銘柄リストは更新していません."},
   };
   for (const Case& errorCase : cases) {
-    const LoopbackSite site(Pages(errorCase.pageOf));
+    const LoopbackSite site(errorCase.script);
     const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
     EXPECT_EQ(outcome.command.status, 1);
     const std::string& output = outcome.command.output;
