@@ -25,7 +25,8 @@ void TerminalUiServices::ShowInformation(const Text& message) {
 
 void TerminalUiServices::ShowErrorBox(const Text& message) {
   errorShown_ = true;
-  output_.Line("quillivar-refresh: " + SjisToUtf8(ErrorBoxText(message)));
+  lastError_ = ErrorBoxText(message);
+  output_.Line("quillivar-refresh: " + SjisToUtf8(lastError_));
 }
 
 }  // namespace quillivar

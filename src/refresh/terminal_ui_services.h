@@ -32,6 +32,8 @@ class TerminalUiServices : public UiServices {
   }
 
   bool ErrorShown() const { return errorShown_; }
+  // The last error box's text, as shown, for the run's last line.
+  const Text& LastError() const { return lastError_; }
   // The status line's text: the window would be showing it now.
   const Text& StatusText() const { return statusText_; }
 
@@ -43,6 +45,7 @@ class TerminalUiServices : public UiServices {
   std::array<bool, kCheckBoxNumbers> checkBoxes_{};  // index = check box number
   Text statusText_;
   bool errorShown_ = false;
+  Text lastError_;
 };
 
 }  // namespace quillivar
