@@ -132,6 +132,11 @@ class CurlRequest : public InternetRequest {
               Set(CURLOPT_PREREQFUNCTION, &CurlRequest::OnConnected) &&
               Set(CURLOPT_PREREQDATA, this);
     if (ok && shared_.share != nullptr) ok = Set(CURLOPT_SHARE, shared_.share);
+#if LIBCURL_VERSION_NUM >= 0x075700
+    // An abort during a host-name look-up leaves the resolver thread to end
+    // by itself, rather than waiting for the name server to give up.
+    if (ok) ok = Set(CURLOPT_QUICK_EXIT, 1L);
+#endif
     return ok;
   }
 

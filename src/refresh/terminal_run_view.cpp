@@ -16,7 +16,8 @@ void TerminalRunView::ShowInformation(const Text& message) {
 }
 
 void TerminalRunView::ShowErrorBox(const Text& message) {
-  output_.Line("quillivar-refresh: " + SjisToUtf8(ErrorBoxText(message)));
+  lastError_ = ErrorBoxText(message);
+  output_.Line("quillivar-refresh: " + SjisToUtf8(lastError_));
 }
 
 }  // namespace quillivar

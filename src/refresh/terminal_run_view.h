@@ -39,10 +39,13 @@ class TerminalRunView : public RunView {
 
   // The status line's text: the window would be showing it now.
   const Text& StatusText() const { return statusText_; }
+  // The last error box's text, as shown, for the run's last line.
+  const Text& LastError() const { return lastError_; }
 
  private:
   TerminalOutput& output_;
   Text statusText_;
+  Text lastError_;
 };
 
 }  // namespace quillivar

@@ -21,8 +21,6 @@ const RunTexts& Texts() {
   return texts;
 }
 
-const char kStockListName[] = "brand_code.csv";
-
 std::int32_t KeyOf(std::string_view row) { return TextToInt(Copy(row, 1, 4)); }
 
 // The market and industry fields of a row, split the way the list is read:
@@ -175,7 +173,7 @@ bool DownloadRun::InsertStockRow(const Text& line) {
 }
 
 RunEnd DownloadRun::WriteOut() {
-  if (!file_.Open(state_.ExeDir + kStockListName)) {
+  if (!file_.Open(state_.ExeDir + kStockListFileName)) {
     view_.ShowInformation(Texts().cannotWrite);
     BackToIdle();
     return RunEnd::CannotWrite;

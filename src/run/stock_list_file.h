@@ -9,6 +9,8 @@
 
 namespace quillivar {
 
+constexpr char kStockListFileName[] = "brand_code.csv";
+
 // The three operations the download run performs on the stock list file.
 class StockListFile {
  public:

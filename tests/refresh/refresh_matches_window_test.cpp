@@ -86,21 +86,23 @@ TEST(RefreshMatchesWindowTest, ErrorsExit1AndKeepTheEarlierFileAsTheWindowDoes) 
          return code != "0050" ? ListPage(code, {}, 1)
                                : ListPage(code, {{"12a4", "東証1部", "x"}, {"1301", "東証1部", "y"}}, 1);
        }),
-       "quillivar-refresh: '12a4' は整数ではありません.\n"},
+       "'12a4' は整数ではありません."},
       {Pages([](const std::string& code, int) {
          return code == "1050" ? std::string("\xEF\xBB\xBF" "ab\x80" "cd") : ListPage(code, {}, 1);
        }),
-       "quillivar-refresh: UTF-8 Unknown code.\n"},
+       "UTF-8 Unknown code."},
       // A site whose list is gone: not worth another try.
       {[](const SiteRequest&) { return Reply{.status = 404}; },
-       "quillivar-refresh: 「水産・農林業」の 1 ページ目を取得できません（相場サイトがエラー 404 "
-       "を返しました）。銘柄リストは更新していません.\n"},
+       "「水産・農林業」の 1 ページ目を取得できません（相場サイトがエラー 404 "
+       "を返しました）。銘柄リストは更新していません."},
   };
   for (const Case& errorCase : cases) {
     const LoopbackSite site(errorCase.script);
     const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
     EXPECT_EQ(outcome.command.status, 1);
-    EXPECT_TRUE(outcome.command.output.ends_with(errorCase.message)) << outcome.command.output;
+    const std::string& output = outcome.command.output;
+    EXPECT_NE(output.find("\nquillivar-refresh: " + errorCase.message + "\n"), std::string::npos);
+    EXPECT_TRUE(LastLine(output).ends_with("status 1: " + errorCase.message)) << output;
     EXPECT_EQ(outcome.commandFile, kPrevious);
     EXPECT_EQ(outcome.windowFile, kPrevious);
   }
