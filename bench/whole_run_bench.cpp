@@ -28,6 +28,7 @@
 #include "app/program_windows.h"
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
+#include "support/temp_dir.h"
 #include "ui/qt_boxes.h"
 
 namespace {
@@ -92,8 +93,7 @@ class RecordingInternet : public quillivar::Internet {
 std::string FolderWithEverythingSelected() {
   char folder[] = "/tmp/quillivar-bench-XXXXXX";
   const std::string dir = std::string(::mkdtemp(folder)) + "/";
-  std::ofstream settings(dir + "UserSetting.dat", std::ios::binary);
-  for (int line = 0; line < 43; ++line) settings << "True\r\n";
+  quillivar::testing::WriteUserSetting(dir);
   return dir;
 }
 

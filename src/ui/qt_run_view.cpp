@@ -4,16 +4,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "ui/qt_boxes.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {
-
-bool QtRunView::AskConfirmation(const Text& question) { return AskConfirmationBox(question); }
-
-void QtRunView::ShowInformation(const Text& message) { ShowInformationBox(message); }
-
-void QtRunView::ShowErrorBox(const Text& message) { ShowErrorBoxQt(message); }
 
 void QtRunView::SetStatusText(const Text& text) {
   controls_.statusBar->showMessage(ToQString(text));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pump/event_pump.h"
+#include "ui/qt_boxes.h"
 #include "ui/qt_event_pump.h"
 #include "ui/run_view.h"
 
@@ -24,9 +25,9 @@ class QtRunView : public RunView, public EventPump {
   explicit QtRunView(MainWindowControls controls) : controls_(controls) {}
 
   void PumpEvents() override { pump_.PumpEvents(); }
-  bool AskConfirmation(const Text& question) override;
-  void ShowInformation(const Text& message) override;
-  void ShowErrorBox(const Text& message) override;
+  bool AskConfirmation(const Text& question) override { return AskConfirmationBox(question); }
+  void ShowInformation(const Text& message) override { ShowInformationBox(message); }
+  void ShowErrorBox(const Text& message) override { ShowErrorBoxQt(message); }
   void SetStatusText(const Text& text) override;
   void SetBusy(bool busy) override;
   void SetStatusTimer(bool on) override;

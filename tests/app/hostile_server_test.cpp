@@ -26,7 +26,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/program_windows.h"
+#include "support/shown_windows.h"
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "support/list_page.h"
@@ -148,12 +148,10 @@ class HostileServerTest : public ::testing::Test {
   }
   void Start(CurlInternet::Options options = {}, int timerIntervalMs = 2000) {
     internet = std::make_unique<CurlInternet>(options);
-    windows = std::make_unique<ProgramWindows>(
-        *internet, TForm1::Options{host, timerIntervalMs, dir.Dir(), kShortPauses});
+    windows = testing::ShownWindows(*internet,
+                                    {host, timerIntervalMs, dir.Dir(), kShortPauses});
+    ASSERT_NE(windows, nullptr);
     form1 = &windows->form1;
-    form2 = &windows->form2;
-    windows->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
     QObject::connect(form1->StatusBar1, &QStatusBar::messageChanged, [this](const QString& text) {
       const std::string utf8 = text.toStdString();
       if (utf8 == "銘柄情報分析中…" || utf8 == "しばらくお待ちください。") ++timerTexts;
@@ -162,10 +160,10 @@ class HostileServerTest : public ::testing::Test {
   // Every market and only these industries.
   void Select(const std::set<std::string>& industryCodes) {
     for (const MarketEntry& market : MarketCatalogue()) {
-      form2->SetCheckBoxChecked(market.checkBox, true);
+      windows->form2.SetCheckBoxChecked(market.checkBox, true);
     }
     for (const IndustryEntry& industry : IndustryCatalogue()) {
-      form2->SetCheckBoxChecked(industry.checkBox, industryCodes.count(industry.code) > 0);
+      windows->form2.SetCheckBoxChecked(industry.checkBox, industryCodes.count(industry.code) > 0);
     }
   }
   // The whole run, confirmed with OK; the watch runs from the click to the
@@ -196,7 +194,6 @@ class HostileServerTest : public ::testing::Test {
   std::unique_ptr<CurlInternet> internet;
   std::unique_ptr<ProgramWindows> windows;
   TForm1* form1 = nullptr;
-  TForm2* form2 = nullptr;
   int timerTexts = 0;
 };
 

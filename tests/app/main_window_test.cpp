@@ -1,5 +1,5 @@
 // The real windows, offscreen, against a loopback quote site.
-#include "app/program_windows.h"
+#include "support/shown_windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -43,6 +43,7 @@ using testing::ReadBytes;
 using testing::ResourceLimit;
 using testing::TempDir;
 using testing::WriteBytes;
+using testing::WriteUserSetting;
 
 using testing::LoopbackSite;
 using testing::PageRow;
@@ -60,12 +61,10 @@ class MainWindowSession : public ::testing::Test {
   void Start(int timerIntervalMs = 2000) {
     CurlInternet::Options options;
     internet = std::make_unique<CurlInternet>(options);
-    windows = std::make_unique<ProgramWindows>(
-        *internet, TForm1::Options{site.Host(), timerIntervalMs, dir.Dir()});
+    windows = testing::ShownWindows(*internet, {site.Host(), timerIntervalMs, dir.Dir()});
+    ASSERT_NE(windows, nullptr);
     form1 = &windows->form1;
     form2 = &windows->form2;
-    windows->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
     QObject::connect(form1->StatusBar1, &QStatusBar::messageChanged,
                      [this](const QString& text) { statusTexts.push_back(text.toStdString()); });
   }
@@ -182,9 +181,7 @@ TEST_F(MainWindowTest, WithoutSettingsFileEveryBoxIsClearedAfterStartUp) {
 }
 
 TEST_F(MainWindowTest, AppliesTheSavedSelectionOnceAtTheFirstActivation) {
-  std::string file;
-  for (int line = 1; line <= 43; ++line) file += line == 12 ? "True\r\n" : "False\r\n";
-  WriteBytes(dir.File("UserSetting.dat"), file);
+  WriteUserSetting(dir.Dir(), [](int line) { return line == 12; });
   Start();
   EXPECT_TRUE(form2->IsCheckBoxChecked(13));
   EXPECT_FALSE(form2->IsCheckBoxChecked(12));

@@ -55,8 +55,7 @@ TEST(RefreshCommandTest, RunsInItsOwnFolderAndLogsOneLinePerSelectedIndustry) {
   const std::string program = dir.File("quillivar-refresh");
   std::filesystem::copy_file(kProgram, program);
   // Every market; 水産・農林業, 銀行業 and 鉱業.
-  WriteBytes(dir.File("UserSetting.dat"),
-             SettingsFile([](int line) { return line <= 10 || (line >= 11 && line <= 13); }));
+  WriteUserSetting(dir.Dir(), [](int line) { return line <= 10 || (line >= 11 && line <= 13); });
   const CommandResult result = RunCommand(program, {"--host", site.Host()});
   EXPECT_EQ(result.status, 0) << result.output;
   const std::string file = ReadBytes(dir.File("brand_code.csv"));
@@ -74,7 +73,7 @@ TEST(RefreshCommandTest, RunsInItsOwnFolderAndLogsOneLinePerSelectedIndustry) {
 TEST(RefreshCommandTest, AListThatCannotBeWrittenExits2BeforeAnyRequest) {
   LoopbackSite site(Pages(OneRowPage));
   TempDir dir;
-  WriteBytes(dir.File("UserSetting.dat"), SettingsFile([](int) { return true; }));
+  WriteUserSetting(dir.Dir());
   WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
   ::chmod(dir.File("brand_code.csv").c_str(), 0444);  // read-only for root too
   const CommandResult result = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
@@ -96,8 +95,8 @@ TEST(RefreshCommandTest, SettingsThatSelectNothingOrCannotBeReadExit1BeforeAnyRe
   };
   const std::vector<Case> cases = {
       {"", "UserSetting.dat が読めません（ファイルが見つかりません） / cannot read "},
-      {SettingsFile([](int line) { return line > 10; }), "no market is selected in "},
-      {SettingsFile([](int line) { return line <= 10; }), "no industry is selected in "},
+      {UserSettingText([](int line) { return line > 10; }), "no market is selected in "},
+      {UserSettingText([](int line) { return line <= 10; }), "no industry is selected in "},
       {"/proc/self/mem", "I/O エラー (5)"},  // a regular file whose every read fails, for root too
   };
   for (const Case& settingsCase : cases) {
@@ -122,7 +121,7 @@ TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnceAndEndT
   for (const int signal : {SIGINT, SIGTERM}) {
     LoopbackSite site(Pages(OneRowPage, "0050"));
     TempDir dir;
-    WriteBytes(dir.File("UserSetting.dat"), SettingsFile([](int) { return true; }));
+    WriteUserSetting(dir.Dir());
     WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
     const CommandResult result =
         RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()}, signal,
@@ -140,7 +139,7 @@ TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnceAndEndT
 TEST(RefreshCommandTest, ASecondRunOnTheSameFolderExits75WithoutARequest) {
   LoopbackSite site(Pages(OneRowPage, "0050"));  // the first run waits on its first page
   TempDir dir;
-  WriteBytes(dir.File("UserSetting.dat"), SettingsFile([](int) { return true; }));
+  WriteUserSetting(dir.Dir());
   CommandChild first(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
   ASSERT_TRUE(site.WaitForRequests(1, std::chrono::seconds(10)));
   const CommandResult second = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
@@ -161,7 +160,7 @@ TEST(RefreshCommandTest, AClosedOrBrokenStandardErrorNeitherEndsNorChangesTheRun
       return Reply{.body = OneRowPage(request.Param("ids"), 1)};
     });
     TempDir dir;
-    WriteBytes(dir.File("UserSetting.dat"), SettingsFile([](int) { return true; }));
+    WriteUserSetting(dir.Dir());
     CommandChild child(kProgram, {"--dir", dir.Dir(), "--host", site.Host()}, standardError);
     ASSERT_TRUE(site.WaitForRequests(1, std::chrono::seconds(10)));
     // No file the program opened took the closed descriptor of standard error.
@@ -184,8 +183,7 @@ TEST(RefreshCommandTest, TheFirstLineTellsTheRunAndTheLastTheCodesAddedAndRemove
   const sample::SampleData data;
   LoopbackSite site(SamplePages(data));
   TempDir dir;
-  WriteBytes(dir.File("UserSetting.dat"),
-             SettingsFile([](int line) { return line <= 10 || line == 11; }));  // 水産・農林業
+  WriteUserSetting(dir.Dir(), [](int line) { return line <= 10 || line == 11; });  // 水産・農林業
   const std::vector<std::string> arguments = {"--dir", dir.Dir(), "--host", site.Host(), "--"};
   ASSERT_EQ(RunCommand(kProgram, arguments).status, 0);
   // The earlier list: its first row gone, and a code the site does not have.

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/program_windows.h"
+#include "support/shown_windows.h"
 #include "quote/curl_internet.h"
 #include "refresh/refresh_support.h"
 #include "support/temp_dir.h"
@@ -23,12 +23,11 @@ const char kPrevious[] = "previous\r\n";
 // answered as closed.
 void WindowRun(const std::string& host, const TempDir& dir) {
   CurlInternet internet;
-  ProgramWindows windows(internet, {host, 2000, dir.Dir()});
-  windows.Show();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&windows.form1));  // the saved selection applied
+  const auto windows = ShownWindows(internet, {host, 2000, dir.Dir()});
+  ASSERT_NE(windows, nullptr);
   ReadyBoxAnswers boxes;
   boxes.Then(BoxAnswer::kOk);
-  QTest::mouseClick(windows.form1.Button1, Qt::LeftButton);
+  QTest::mouseClick(windows->form1.Button1, Qt::LeftButton);
 }
 
 struct Outcome {
@@ -37,10 +36,11 @@ struct Outcome {
   CommandResult command;
 };
 
-Outcome RunBoth(const LoopbackSite& site, const std::string& settings) {
+Outcome RunBoth(const LoopbackSite& site,
+               const std::function<bool(int line)>& selected = [](int) { return true; }) {
   TempDir windowDir, commandDir;
   for (const TempDir* dir : {&windowDir, &commandDir}) {
-    WriteBytes(dir->File("UserSetting.dat"), settings);
+    WriteUserSetting(dir->Dir(), selected);
     WriteBytes(dir->File("brand_code.csv"), kPrevious);
   }
   WindowRun(site.Host(), windowDir);
@@ -56,7 +56,7 @@ TEST(RefreshMatchesWindowTest, TheSampleSiteWithAMixedSelection) {
   const sample::SampleData data;
   const LoopbackSite site(SamplePages(data));
   // Some markets and some industries, so the filter drops rows both ways.
-  const Outcome outcome = RunBoth(site, SettingsFile([](int line) { return line % 3 != 0; }));
+  const Outcome outcome = RunBoth(site, [](int line) { return line % 3 != 0; });
   EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
   EXPECT_GT(outcome.commandFile.size(), 10'000u);
   EXPECT_TRUE(outcome.commandFile == outcome.windowFile);
@@ -69,7 +69,7 @@ TEST(RefreshMatchesWindowTest, AFixturePageOnEveryPageOfEveryIndustry) {
   std::ifstream in(QUILLIVAR_FIXTURE_PAGE, std::ios::binary);
   const std::string fixture{std::istreambuf_iterator<char>(in), {}};
   const LoopbackSite site(Pages([&fixture](const std::string&, int) { return fixture; }));
-  const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
+  const Outcome outcome = RunBoth(site);
   EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
   EXPECT_EQ(std::count(outcome.commandFile.begin(), outcome.commandFile.end(), '\n'),
             20 * 34);
@@ -98,7 +98,7 @@ TEST(RefreshMatchesWindowTest, ErrorsExit1AndKeepTheEarlierFileAsTheWindowDoes) 
   };
   for (const Case& errorCase : cases) {
     const LoopbackSite site(errorCase.script);
-    const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
+    const Outcome outcome = RunBoth(site);
     EXPECT_EQ(outcome.command.status, 1);
     const std::string& output = outcome.command.output;
     EXPECT_NE(output.find("\nquillivar-refresh: " + errorCase.message + "\n"), std::string::npos);

@@ -42,13 +42,6 @@ inline LoopbackSite::Script Pages(PageOf pageOf, std::string heldCode = "") {
   };
 }
 
-// 43 lines "True" or "False", CR LF, line k (1-based) by `selected`.
-inline std::string SettingsFile(const std::function<bool(int line)>& selected) {
-  std::string file;
-  for (int line = 1; line <= 43; ++line) file += selected(line) ? "True\r\n" : "False\r\n";
-  return file;
-}
-
 struct CommandResult {
   int status = -1;       // the exit status; -1 when it did not exit
   int signal = 0;        // the signal that ended it, if one did
