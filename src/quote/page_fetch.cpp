@@ -120,6 +120,8 @@ std::optional<Text> FetchPage(const QuoteClient& client, const Text& industryCod
     if (page.outcome == PageOutcome::Read) return pageText;
     if (page.outcome == PageOutcome::Aborted) return std::nullopt;
     if (!page.failure.IsTransient() || retry == retries) {
+      // The notice of a retry would stay up after the run has ended.
+      if (retry > 0 && client.showStatus) client.showStatus(TransferFailureText(page.failure));
       throw Error(PageFailedMessage(industryCode, pageNumber, page.failure));
     }
     if (client.showStatus) {

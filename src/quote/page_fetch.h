@@ -31,7 +31,8 @@ struct QuoteClient {
   AbortPoint& abortPoint;
   std::string host;  // "host" or "host:port"
   RetryPolicy retries{};
-  // Shows the status line's text while a page waits to be tried again.
+  // Shows the status line's text while a page waits to be tried again, and
+  // the cause when it is given up after such a wait.
   std::function<void(const Text&)> showStatus{};
 };
 

@@ -382,6 +382,7 @@ TEST_F(HostileServerTest, AnIndustryThatIsNeverAnsweredEndsTheRunAndKeepsTheEarl
   EXPECT_EQ(retryTexts, std::vector<std::string>(
                             {"相場サイトが 1 秒間応答しません。「鉱業」の 2 ページ目を再試行します (1/2)",
                              "相場サイトが 1 秒間応答しません。「鉱業」の 2 ページ目を再試行します (2/2)"}));
+  EXPECT_EQ(Status(), "相場サイトが 1 秒間応答しません");  // no retry notice left up
   EXPECT_TRUE(form1->Button1->isEnabled());
   EXPECT_TRUE(form1->Button2->isEnabled());
   EXPECT_FALSE(form1->Timer1->isActive());
