@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
-#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -194,14 +194,23 @@ TEST(RefreshCommandTest, TheFirstLineTellsTheRunAndTheLastTheCodesAddedAndRemove
   WriteBytes(dir.File("brand_code.csv"), previous + Sjis("1000,東証1部,消えた社,水産・農林業\r\n"));
   const CommandResult result = RunCommand(kProgram, arguments);
   EXPECT_EQ(result.status, 0) << result.output;
-  const std::regex start("quillivar-refresh " QUILLIVAR_VERSION
-                         R"(: 開始 / start \d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d )"
-                         R"(host=\S+ pid=\d+ dir=(.*) site=(.*))");
-  std::smatch first;
+  // "quillivar-refresh V: 開始 / start 2026-12-08T07:30:00+09:00 host=H pid=N dir=D site=S"
   const std::string firstLine = FirstLine(result.output);
-  ASSERT_TRUE(std::regex_match(firstLine, first, start)) << firstLine;
-  EXPECT_EQ(first[1], dir.Dir());
-  EXPECT_EQ(first[2], site.Host());
+  const std::string head = "quillivar-refresh " QUILLIVAR_VERSION ": 開始 / start ";
+  ASSERT_TRUE(firstLine.starts_with(head)) << firstLine;
+  int date[6], offset[2];
+  char sign = 0, end = 0;
+  EXPECT_EQ(std::sscanf(firstLine.c_str() + head.size(), "%4d-%2d-%2dT%2d:%2d:%2d%c%2d:%2d%c",
+                        &date[0], &date[1], &date[2], &date[3], &date[4], &date[5], &sign,
+                        &offset[0], &offset[1], &end),
+            10)
+      << firstLine;
+  EXPECT_TRUE((sign == '+' || sign == '-') && end == ' ') << firstLine;
+  const std::size_t host = firstLine.find(" host="), pid = firstLine.find(" pid=", host);
+  const std::size_t folder = firstLine.find(" dir=", pid), siteAt = firstLine.find(" site=", folder);
+  ASSERT_TRUE(host != std::string::npos && siteAt != std::string::npos) << firstLine;
+  EXPECT_EQ(firstLine.substr(folder + 5, siteAt - folder - 5), dir.Dir());
+  EXPECT_EQ(firstLine.substr(siteAt + 6), site.Host());
   const std::size_t name = firstRow.find(',', 5) + 1;
   const std::string added =
       SjisToUtf8(firstRow.substr(0, 4) + " " + firstRow.substr(name, firstRow.find(',', name) - name));
