@@ -21,33 +21,42 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The services the insertion touches: the real pump, a status line that
-// only keeps its text.
-class PumpOnlyUi : public UiServices {
- public:
-  void PumpEvents() override { pump_.Pump(); }
-  bool AskConfirmation(const Text&) override { return true; }
-  void ShowInformation(const Text&) override {}
-  void ShowErrorBox(const Text&) override {}
-  void SetStatusText(const Text& text) override { status_ = text; }
-  void ShowSettingsDialog() override {}
-  Text ExecutableDirectory() override { return {}; }
-  void SetTimer1(bool) override {}
-  void SetButtonEnabled(MainButton, bool) override {}
-  bool IsCheckBoxChecked(int) override { return true; }
-  void SetCheckBoxChecked(int, bool) override {}
-
- private:
-  QtEventPump pump_;
-  Text status_;
-};
-
 class NoFile : public StockListFile {
  public:
   bool Open(const std::string&) override { return false; }
   void WriteLine(std::string_view) override {}
   void Close() override {}
   void Discard() noexcept override {}
+};
+
+// What the insertion shows: a status line that only keeps its text.
+class StatusLine : public RunView {
+ public:
+  bool AskConfirmation(const Text&) override { return true; }
+  void ShowInformation(const Text&) override {}
+  void ShowErrorBox(const Text&) override {}
+  void SetStatusText(const Text& text) override { status_ = text; }
+  void SetBusy(bool) override {}
+  void SetStatusTimer(bool) override {}
+
+ private:
+  Text status_;
+};
+
+class EverythingSelected : public Selection {
+ public:
+  bool IsChecked(int) const override { return true; }
+};
+
+// The run as the insertion sees it: the real pump, nothing else real.
+struct Bench {
+  QtEventPump pump;
+  StatusLine view;
+  EverythingSelected selection;
+  RunState state;
+  NoFile file;
+  DownloadRun run{view, pump, selection, state, "",
+                  [](const Text&, AbortPoint&) { return Text(); }, file};
 };
 
 std::vector<Text> DescendingRows(int count) {
@@ -59,9 +68,8 @@ std::vector<Text> DescendingRows(int count) {
   return rows;
 }
 
-double InsertAll(PumpOnlyUi& ui, MainWindowFields& fields, const std::vector<Text>& rows) {
-  NoFile file;
-  DownloadRun run(ui, fields, [](const Text&, AbortPoint&) { return Text(); }, file);
+double InsertAll(Bench& bench, const std::vector<Text>& rows) {
+  DownloadRun& run = bench.run;
   run.ClearStockRows();
   const auto start = Clock::now();
   for (const Text& row : rows) {
@@ -72,10 +80,9 @@ double InsertAll(PumpOnlyUi& ui, MainWindowFields& fields, const std::vector<Tex
 
 // Presses abort from another thread at a random moment, through the event
 // queue as a click would arrive, and measures until the insertion stops.
-double AbortLatencyMs(PumpOnlyUi& ui, MainWindowFields& fields,
-                      const std::vector<Text>& rows, std::mt19937& random) {
-  NoFile file;
-  DownloadRun run(ui, fields, [](const Text&, AbortPoint&) { return Text(); }, file);
+double AbortLatencyMs(Bench& bench, const std::vector<Text>& rows, std::mt19937& random) {
+  DownloadRun& run = bench.run;
+  RunState& fields = bench.state;
   run.ClearStockRows();
   fields.AbortRequested = false;
   std::atomic<long long> pressedAt{0};
@@ -116,12 +123,11 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   using namespace quillivar;
   QApplication application(argc, argv);
-  PumpOnlyUi ui;
-  MainWindowFields fields;
+  Bench bench;
   const std::vector<Text> rows = DescendingRows(10000);
 
   std::vector<double> seconds;
-  for (int i = 0; i < 5; ++i) seconds.push_back(InsertAll(ui, fields, rows));
+  for (int i = 0; i < 5; ++i) seconds.push_back(InsertAll(bench, rows));
   std::printf("worst-case insertion of 10,000 descending rows: median %.3f s "
               "(min %.3f, max %.3f)   goal <= 1.0 s\n",
               Median(seconds), *std::min_element(seconds.begin(), seconds.end()),
@@ -129,7 +135,7 @@ int main(int argc, char** argv) {
 
   std::mt19937 random(12345);
   std::vector<double> latencies;
-  for (int i = 0; i < 20; ++i) latencies.push_back(AbortLatencyMs(ui, fields, rows, random));
+  for (int i = 0; i < 20; ++i) latencies.push_back(AbortLatencyMs(bench, rows, random));
   std::printf("abort pressed during that insertion takes effect after: median %.2f ms, "
               "max %.2f ms   goal <= 50 ms\n",
               Median(latencies), *std::max_element(latencies.begin(), latencies.end()));

@@ -16,19 +16,9 @@ namespace {
 
 using quillivar::Text;
 
-class QuietUi : public quillivar::UiServices {
+class QuietUi : public quillivar::EventPump {
  public:
   void PumpEvents() override {}
-  bool AskConfirmation(const Text&) override { return true; }
-  void ShowInformation(const Text&) override {}
-  void ShowErrorBox(const Text&) override {}
-  void SetStatusText(const Text&) override {}
-  void ShowSettingsDialog() override {}
-  Text ExecutableDirectory() override { return "/"; }
-  void SetTimer1(bool) override {}
-  void SetButtonEnabled(quillivar::MainButton, bool) override {}
-  bool IsCheckBoxChecked(int) override { return true; }
-  void SetCheckBoxChecked(int, bool) override {}
 };
 
 struct Sink {

@@ -25,10 +25,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/Unit1.h"
+#include "app/program_windows.h"
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
-#include "settings/settings_dialog.h"
+#include "support/temp_dir.h"
 #include "ui/qt_boxes.h"
 
 namespace {
@@ -93,8 +93,7 @@ class RecordingInternet : public quillivar::Internet {
 std::string FolderWithEverythingSelected() {
   char folder[] = "/tmp/quillivar-bench-XXXXXX";
   const std::string dir = std::string(::mkdtemp(folder)) + "/";
-  std::ofstream settings(dir + "UserSetting.dat", std::ios::binary);
-  for (int line = 0; line < 43; ++line) settings << "True\r\n";
+  quillivar::testing::WriteUserSetting(dir);
   return dir;
 }
 
@@ -112,11 +111,9 @@ int ProgramRun(const std::string& host, const std::string& urlFile) {
   const std::string dir = FolderWithEverythingSelected();
   quillivar::CurlInternet curl;
   RecordingInternet internet(curl);
-  quillivar::TForm1 form1(internet, {host, 2000, dir});
-  quillivar::TForm2 form2(dir);
-  form1.AttachSettingsDialog(&form2);
-  form1.show();
-  form1.activateWindow();
+  quillivar::ProgramWindows windows(internet, {host, 2000, dir});
+  quillivar::TForm1& form1 = windows.form1;
+  windows.Show();
 
   // The confirmation and the final box are answered with OK.
   quillivar::ReadyBoxAnswers boxes;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <stdexcept>
 
 #include "quote/page_fetch.h"
 #include "run/download_run.h"
@@ -14,6 +15,7 @@
 #include "text/code_page.h"
 #include "ui/qt_boxes.h"
 #include "ui/qt_controls.h"
+#include "ui/executable_directory.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {
@@ -21,8 +23,7 @@ namespace quillivar {
 TForm1::TForm1(Internet& internet, Options options)
     : internet_(internet), options_(std::move(options)), closing_(*this) {
   BuildControls(options_.timerIntervalMs);
-  services_ = std::make_unique<QtUiServices>(
-      MainWindowControls{Button1, Button2, Button3, StatusBar1, Timer1}, options_.exeDir);
+  view_ = std::make_unique<QtRunView>(MainWindowControls{Button1, Button2, StatusBar1, Timer1});
   RunAtHandlerEdge([this] { FormCreate(); }, this);
 }
 
@@ -66,27 +67,41 @@ void TForm1::BuildControls(int timerIntervalMs) {
   connect(Timer1, &QTimer::timeout, this, [this] { RunAtHandlerEdge([this] { Timer1Timer(); }, this); });
 }
 
-UiServices& TForm1::Services() { return *services_; }
+void TForm1::AttachSettingsDialog(TForm2* dialog) { settingsDialog_ = dialog; }
 
-void TForm1::AttachSettingsDialog(TForm2* dialog) {
-  services_->AttachSettingsDialog(dialog, dialog);
+TForm2& TForm1::SettingsDialog() const {
+  if (settingsDialog_ == nullptr) throw std::logic_error("the settings dialog is not attached");
+  return *settingsDialog_;
 }
 
-void TForm1::FormCreate() { LoadSelectionAtCreate(*services_, *this); }
+// A settings file that cannot be read is reported; the window starts all the
+// same, with the lines read before the failure.
+void TForm1::FormCreate() {
+  ExeDir = ProgramFolder(options_.exeDir);
+  const SettingsRead read = ReadSelectionAtStart(ExeDir);
+  LoadedSelection = read.flags;
+  if (read.failure) view_->ShowErrorBox(*read.failure);
+}
 
-void TForm1::FormActivate() { ApplyLoadedSelection(*services_, *this); }
+void TForm1::FormActivate() { ApplyLoadedSelection(SettingsDialog(), LoadedSelection); }
 
 void TForm1::Button1Click() {
   DownloadRun run(
-      *services_, *this,
+      *view_, *view_, SettingsDialog(), *this, ProgramFolder(options_.exeDir),
       [this](const Text& code, AbortPoint& abortPoint) {
-        return FetchIndustryRows({internet_, abortPoint, options_.quoteHost}, code);
+        QuoteClient client{internet_, abortPoint, options_.quoteHost, options_.retries};
+        // A retry's notice stays up: the timer's texts would hide it.
+        client.showStatus = [this](const Text& status) {
+          view_->SetStatusTimer(false);
+          view_->SetStatusText(status);
+        };
+        return FetchIndustryRows(client, code);
       },
       StockListFile);
-  run.Button1Click();
+  run.Execute();
 }
 
-void TForm1::Button2Click() { services_->ShowSettingsDialog(); }
+void TForm1::Button2Click() { SettingsDialog().exec(); }
 
 void TForm1::Button3Click() { AbortRequested = true; }
 
@@ -94,10 +109,10 @@ void TForm1::Timer1Timer() {
   static const Text kAnalysing = Sjis("銘柄情報分析中…");
   static const Text kPleaseWait = Sjis("しばらくお待ちください。");
   if (StatusToggle) {
-    services_->SetStatusText(kAnalysing);
+    view_->SetStatusText(kAnalysing);
     StatusToggle = false;
   } else {
-    services_->SetStatusText(kPleaseWait);
+    view_->SetStatusText(kPleaseWait);
     StatusToggle = true;
   }
 }

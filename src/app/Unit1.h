@@ -7,10 +7,12 @@
 #include <string>
 
 #include "quote/internet.h"
-#include "ui/main_window_fields.h"
+#include "quote/page_fetch.h"
+#include "catalogue/catalogue.h"
+#include "run/run_state.h"
 #include "run/stock_list_file.h"
 #include "ui/qt_close_after_run.h"
-#include "ui/qt_ui_services.h"
+#include "ui/qt_run_view.h"
 
 class QPushButton;
 class QStatusBar;
@@ -20,7 +22,7 @@ namespace quillivar {
 
 class TForm2;
 
-class TForm1 : public QWidget, public MainWindowFields {
+class TForm1 : public QWidget, public RunState {
   Q_OBJECT
 
  public:
@@ -30,6 +32,7 @@ class TForm1 : public QWidget, public MainWindowFields {
     // Test seam: the folder of the program's files; empty means the running
     // executable's own.
     std::string exeDir;
+    RetryPolicy retries{};
   };
 
   // Builds the controls, then runs FormCreate. The settings dialog is created
@@ -45,8 +48,7 @@ class TForm1 : public QWidget, public MainWindowFields {
   QPushButton* Button3 = nullptr;
   QTimer* Timer1 = nullptr;
   ReplacingStockListFile StockListFile;
-
-  UiServices& Services();
+  SelectionFlags LoadedSelection{};
 
   void Button1Click();
   void Button2Click();
@@ -63,10 +65,12 @@ class TForm1 : public QWidget, public MainWindowFields {
 
  private:
   void BuildControls(int timerIntervalMs);
+  TForm2& SettingsDialog() const;
 
   Internet& internet_;
   Options options_;
-  std::unique_ptr<QtUiServices> services_;
+  std::unique_ptr<QtRunView> view_;
+  TForm2* settingsDialog_ = nullptr;
   CloseAfterRun closing_;
   bool activated_ = false;
   bool centred_ = false;

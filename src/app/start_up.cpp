@@ -4,8 +4,7 @@
 
 #include "app/app_icon.h"
 #include "quote/curl_internet.h"
-#include "settings/settings_dialog.h"
-#include "ui/executable_directory.h"
+#include "app/program_windows.h"
 
 namespace quillivar {
 
@@ -14,13 +13,9 @@ int RunProgram(QApplication& application, const TForm1::Options& options,
   // Both windows and every box take it from here.
   application.setWindowIcon(ApplicationIcon());
   CurlInternet internet;
-  TForm1 form1(internet, options);
-  TForm2 form2(options.exeDir.empty() ? RunningExecutableDirectory() : options.exeDir);
-  form1.AttachSettingsDialog(&form2);
-  if (started) started(form1);
-
-  form1.show();
-  form1.activateWindow();
+  ProgramWindows windows(internet, options);
+  if (started) started(windows.form1);
+  windows.Show();
   return application.exec();
 }
 

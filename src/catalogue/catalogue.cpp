@@ -65,8 +65,8 @@ const std::array<int, kCheckBoxCount>& SettingsOrder() {
   static const std::array<int, kCheckBoxCount> order = [] {
     std::array<int, kCheckBoxCount> built{};
     int next = 0;
-    for (int box = 1; box <= 44; ++box) {
-      if (box != 11) built[next++] = box;
+    for (const CheckBoxRange range : {kMarketBoxes, kIndustryBoxes}) {
+      for (int box = range.first; box <= range.last; ++box) built[next++] = box;
     }
     return built;
   }();

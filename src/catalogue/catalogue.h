@@ -9,10 +9,18 @@
 
 namespace quillivar {
 
-// The settings check boxes: 43 of them, numbered 1-10 and 12-44, so a table
-// indexed by their numbers has 45 places.
-constexpr std::size_t kCheckBoxCount = 43;
-constexpr std::size_t kCheckBoxNumbers = 45;
+// The settings check boxes: the markets' numbered 1-10, the industries'
+// 12-44; no box carries 11.
+struct CheckBoxRange {
+  int first;
+  int last;
+};
+constexpr CheckBoxRange kMarketBoxes{1, 10};
+constexpr CheckBoxRange kIndustryBoxes{12, 44};
+constexpr std::size_t kCheckBoxCount = (kMarketBoxes.last - kMarketBoxes.first + 1) +
+                                       (kIndustryBoxes.last - kIndustryBoxes.first + 1);
+// A table indexed by box number has this many places.
+constexpr std::size_t kCheckBoxNumbers = kIndustryBoxes.last + 1;
 
 // One flag per check box, in the order of the settings file.
 using SelectionFlags = std::array<bool, kCheckBoxCount>;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string_view>
 
 namespace quillivar {
@@ -26,6 +27,28 @@ constexpr long kMaxRedirects = 10;
 bool GlobalInitSucceeded() {
   static const bool succeeded = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   return succeeded;
+}
+
+// What a failed transfer's own error number means for the page.
+TransferFailure FailureOfResult(CURLcode result) {
+  using Kind = TransferFailure::Kind;
+  switch (result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+      return {.kind = Kind::HostNotFound};
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_PROXY:
+      return {.kind = Kind::ProxyFailed};
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:  // only the connect limit is set
+      return {.kind = Kind::CannotConnect};
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+      return {.kind = Kind::ConnectionLost};
+    default:
+      return {.kind = Kind::Other, .detail = static_cast<long>(result)};
+  }
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -58,12 +81,16 @@ class CurlRequest : public InternetRequest {
     return true;
   }
 
-  // Waits until the response has begun. False when it never does: the URL
-  // cannot be opened.
+  // Waits until the final response has begun, the request has failed or
+  // the wait was aborted. False only for the abort.
   bool AwaitResponse() {
     WaitUntil([this] { return responseBegun_; });
-    return responseBegun_ || (finished_ && result_ == CURLE_OK);
+    return !aborted_;
   }
+
+  std::optional<TransferFailure> Failure() const override { return failure_; }
+
+  void FailToStart() { failure_ = TransferFailure{.detail = CURLE_FAILED_INIT}; }
 
   std::size_t Read(char* buffer, std::size_t capacity) override {
     if (QueuedBytes() == 0 && !finished_) {
@@ -105,6 +132,11 @@ class CurlRequest : public InternetRequest {
               Set(CURLOPT_PREREQFUNCTION, &CurlRequest::OnConnected) &&
               Set(CURLOPT_PREREQDATA, this);
     if (ok && shared_.share != nullptr) ok = Set(CURLOPT_SHARE, shared_.share);
+#if LIBCURL_VERSION_NUM >= 0x075700
+    // An abort during a host-name look-up leaves the resolver thread to end
+    // by itself, rather than waiting for the name server to give up.
+    if (ok) ok = Set(CURLOPT_QUICK_EXIT, 1L);
+#endif
     return ok;
   }
 
@@ -123,7 +155,11 @@ class CurlRequest : public InternetRequest {
       Perform();
       if (done() || finished_) return;
       const auto now = Clock::now();
-      if (StallClockRuns() && now - lastArrival_ >= stallLimit) return GiveUp();
+      if (StallClockRuns() && now - lastArrival_ >= stallLimit) {
+        return Fail({.kind = TransferFailure::Kind::Stalled,
+                     .detail = static_cast<long>(
+                         std::chrono::ceil<std::chrono::seconds>(stallLimit).count())});
+      }
       auto slice = std::chrono::duration_cast<std::chrono::milliseconds>(kWaitSlice);
       if (StallClockRuns()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -131,30 +167,34 @@ class CurlRequest : public InternetRequest {
         slice = std::clamp(left, std::chrono::milliseconds(1), slice);
       }
       int ready = 0;
-      if (curl_multi_poll(multi_, nullptr, 0, static_cast<int>(slice.count()), &ready) !=
-          CURLM_OK) {
-        return GiveUp();
+      const CURLMcode polled =
+          curl_multi_poll(multi_, nullptr, 0, static_cast<int>(slice.count()), &ready);
+      if (polled != CURLM_OK) return Fail({.detail = static_cast<long>(polled)});
+      if (abortPoint_.PumpAndTestAbort()) {
+        aborted_ = true;
+        finished_ = true;
+        return;
       }
-      if (abortPoint_.PumpAndTestAbort()) return GiveUp();
     }
   }
 
   void Perform() {
     int running = 0;
-    if (curl_multi_perform(multi_, &running) != CURLM_OK) return GiveUp();
+    const CURLMcode performed = curl_multi_perform(multi_, &running);
+    if (performed != CURLM_OK) return Fail({.detail = static_cast<long>(performed)});
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
-      if (message->msg == CURLMSG_DONE) {
-        finished_ = true;
-        result_ = message->data.result;
-      }
+      if (message->msg != CURLMSG_DONE) continue;
+      finished_ = true;
+      if (message->data.result != CURLE_OK) Fail(FailureOfResult(message->data.result));
     }
   }
 
-  // Ends the transfer as failed; what is queued can still be read.
-  void GiveUp() {
+  // Ends the transfer; the first cause found is the one kept. What is queued
+  // can still be read.
+  void Fail(TransferFailure failure) {
     finished_ = true;
-    result_ = CURLE_OPERATION_TIMEDOUT;
+    if (!failure_) failure_ = failure;
   }
 
   static int OnConnected(void* self, char*, char*, int, int) {
@@ -166,11 +206,12 @@ class CurlRequest : public InternetRequest {
 
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
     auto* request = static_cast<CurlRequest*>(self);
-    request->TakeHeaderLine(std::string_view(data, size * count));
-    return size * count;
+    // A refused status ends the transfer: its body is no list page.
+    return request->TakeHeaderLine(std::string_view(data, size * count)) ? size * count : 0;
   }
 
-  void TakeHeaderLine(std::string_view line) {
+  // False when the final response's status is a failure.
+  bool TakeHeaderLine(std::string_view line) {
     lastArrival_ = Clock::now();
     if (StartsWithNoCase(line, "HTTP/")) {
       locationSeen_ = false;
@@ -182,8 +223,22 @@ class CurlRequest : public InternetRequest {
       const bool interim = status < 200;
       const bool followed = status >= 300 && status < 400 && status != 304 && locationSeen_;
       if (followed) connected_ = false;  // the next hop connects anew
-      if (!interim && !followed) responseBegun_ = true;
+      if (interim || followed) return true;
+      if (status < 200 || status > 299) {
+        Fail(StatusFailure(status));
+        return false;
+      }
+      responseBegun_ = true;
     }
+    return true;
+  }
+
+  TransferFailure StatusFailure(long status) {
+    curl_off_t retryAfter = 0;
+    curl_easy_getinfo(easy_, CURLINFO_RETRY_AFTER, &retryAfter);
+    return {.kind = TransferFailure::Kind::HttpStatus,
+            .detail = status,
+            .retryAfter = std::chrono::seconds(std::max<curl_off_t>(retryAfter, 0))};
   }
 
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) {
@@ -199,7 +254,8 @@ class CurlRequest : public InternetRequest {
     try {
       request->queue_.append(data, bytes);
     } catch (const std::bad_alloc&) {
-      return 0;  // fails the transfer; what was queued stays readable
+      request->Fail({.detail = CURLE_OUT_OF_MEMORY});
+      return 0;  // what was queued stays readable
     }
     request->responseBegun_ = true;
     request->lastArrival_ = Clock::now();
@@ -216,7 +272,8 @@ class CurlRequest : public InternetRequest {
   bool responseBegun_ = false;
   bool paused_ = false;
   bool finished_ = false;
-  CURLcode result_ = CURLE_OK;
+  bool aborted_ = false;
+  std::optional<TransferFailure> failure_;
   Clock::time_point lastArrival_ = Clock::now();
   std::string queue_;
   std::size_t queueStart_ = 0;
@@ -229,7 +286,11 @@ class CurlSession : public InternetSession {
 
   std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) override {
     auto request = std::make_unique<CurlRequest>(shared_, abortPoint_);
-    if (!request->Start(agent_, url) || !request->AwaitResponse()) return nullptr;
+    if (!request->Start(agent_, url)) {
+      request->FailToStart();
+    } else if (!request->AwaitResponse()) {
+      return nullptr;
+    }
     return request;
   }
 

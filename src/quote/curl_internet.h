@@ -16,11 +16,11 @@ namespace quillivar {
 class CurlInternet : public Internet {
  public:
   struct Options {
-    // A connection not made within this is a URL that cannot be opened.
+    // A connection not made within this is one that cannot be made.
     std::chrono::milliseconds connectTimeout{30'000};
     // Waiting this long for the response, or for more of the body, without
-    // a byte arriving gives up: no request, or a read that fails.
-    std::chrono::milliseconds stallTimeout{60'000};
+    // a byte arriving fails the request as stalled.
+    std::chrono::milliseconds stallTimeout{30'000};
     // The receive queue takes what arrives while it holds less than this;
     // beyond it the transfer pauses until the reader has drained the queue.
     std::size_t receiveQueueBytes = 64 * 1024;

@@ -5,13 +5,36 @@
 // failure, and the caller learns of it at its own next abort point.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "ui/ui_services.h"
+#include "pump/event_pump.h"
 
 namespace quillivar {
+
+// Why a page could not be had whole.
+struct TransferFailure {
+  enum class Kind {
+    NoClient,        // no HTTP session could be started at all
+    HostNotFound,    // the host's name (or the proxy's) does not resolve
+    CannotConnect,   // refused, unreachable, or not connected in time
+    ProxyFailed,     // the proxy would not carry the request
+    ConnectionLost,  // closed or reset before the whole body had come
+    Stalled,         // nothing arrived within the stall limit
+    HttpStatus,      // the final answer's status is outside 200-299
+    Other,           // anything else libcurl reports
+  };
+  Kind kind = Kind::Other;
+  long detail = 0;  // the status for HttpStatus, the limit in seconds for
+                    // Stalled, the client's own error number for Other
+  std::chrono::seconds retryAfter{0};  // what the server asked, 0 for nothing
+
+  // Worth another try a little later: the site may be back by then.
+  bool IsTransient() const;
+};
 
 class InternetRequest {
  public:
@@ -19,14 +42,17 @@ class InternetRequest {
   // Up to `capacity` bytes of the body; 0 when the body is done or the read
   // failed or the wait was aborted.
   virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
+  // Why the request failed: right after OpenUrl, or once Read has returned
+  // 0. None while it goes well and when the whole body came.
+  virtual std::optional<TransferFailure> Failure() const = 0;
 };
 
 class InternetSession {
  public:
   virtual ~InternetSession() = default;
-  // Sends the GET and returns once the response has begun; null when the URL
-  // cannot be opened or the wait was aborted. The HTTP status is not
-  // examined.
+  // Sends the GET and returns once the final response has begun or the
+  // request has failed (its Failure() says why). Null only when the wait was
+  // aborted.
   virtual std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) = 0;
 };
 

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <thread>
 
+#include "quote/page_failure.h"
 #include "quote/page_parser.h"
 #include "quote/utf8tosjis.h"
+#include "text/error.h"
 
 namespace quillivar {
 namespace {
@@ -14,6 +17,8 @@ constexpr std::string_view kAgent = "MyApp";
 constexpr std::string_view kListPagePrefix = "/stocks/qi/?ids=";
 constexpr std::string_view kPageKey = "&p=";
 constexpr std::size_t kChunkBytes = 1024;
+// How long a pause before a retry may go without passing the abort point.
+constexpr auto kPauseSlice = std::chrono::milliseconds(20);
 
 std::string ListPageUrl(const std::string& host, const Text& industryCode,
                         long long pageNumber) {
@@ -60,6 +65,75 @@ BodyOutcome ReadBody(const QuoteClient& client, InternetRequest& request,
   return BodyOutcome::Read;
 }
 
+enum class PageOutcome { Read, Aborted, Failed };
+
+struct PageTry {
+  PageOutcome outcome;
+  TransferFailure failure{};
+};
+
+// One try at one page, with handles of its own.
+PageTry TryPage(const QuoteClient& client, const std::string& url, Text& pageText) {
+  PageHandles handles;
+  handles.session = client.internet.Open(std::string(kAgent), client.abortPoint);
+  if (!handles.session) {
+    return {PageOutcome::Failed, {.kind = TransferFailure::Kind::NoClient}};
+  }
+  handles.request = handles.session->OpenUrl(url);
+  if (!handles.request) return {PageOutcome::Aborted};
+  if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
+  if (ReadBody(client, *handles.request, pageText) == BodyOutcome::Aborted) {
+    return {PageOutcome::Aborted};
+  }
+  if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
+  return {PageOutcome::Read};
+}
+
+std::chrono::milliseconds PauseBefore(const RetryPolicy& policy, std::size_t retry,
+                                      const TransferFailure& failure) {
+  const std::chrono::milliseconds pause = policy.pauses[retry];
+  if (failure.retryAfter > policy.longestRetryAfter) return pause;
+  return std::max<std::chrono::milliseconds>(pause, failure.retryAfter);
+}
+
+// Waits, passing the abort point; false when an abort was seen.
+bool PauseUnlessAborted(AbortPoint& abortPoint, std::chrono::milliseconds pause) {
+  const auto until = std::chrono::steady_clock::now() + pause;
+  while (!abortPoint.PumpAndTestAbort()) {
+    const auto left = until - std::chrono::steady_clock::now();
+    if (left <= left.zero()) return true;
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(left, kPauseSlice));
+  }
+  return false;
+}
+
+// The body of one page, tried again after a failure that may pass; no value
+// on an abort. A failure that remains raises the page's error.
+std::optional<Text> FetchPage(const QuoteClient& client, const Text& industryCode,
+                              long long pageNumber) {
+  const std::string url = ListPageUrl(client.host, industryCode, pageNumber);
+  const std::size_t retries = client.retries.pauses.size();
+  for (std::size_t retry = 0;; ++retry) {
+    Text pageText;
+    const PageTry page = TryPage(client, url, pageText);
+    if (page.outcome == PageOutcome::Read) return pageText;
+    if (page.outcome == PageOutcome::Aborted) return std::nullopt;
+    if (!page.failure.IsTransient() || retry == retries) {
+      // The notice of a retry would stay up after the run has ended.
+      if (retry > 0 && client.showStatus) client.showStatus(TransferFailureText(page.failure));
+      throw Error(PageFailedMessage(industryCode, pageNumber, page.failure));
+    }
+    if (client.showStatus) {
+      client.showStatus(PageRetryStatus(industryCode, pageNumber, page.failure,
+                                        static_cast<int>(retry + 1), static_cast<int>(retries)));
+    }
+    if (!PauseUnlessAborted(client.abortPoint, PauseBefore(client.retries, retry, page.failure))) {
+      return std::nullopt;
+    }
+  }
+}
+
 }  // namespace
 
 std::string CompiledQuoteHost() { return QUILLIVAR_QUOTE_HOST; }
@@ -69,23 +143,11 @@ std::optional<Text> FetchIndustryRows(const QuoteClient& client,
   RowFields fields;
   Text rowsText;
   for (long long pageNumber = 1;; ++pageNumber) {
-    PageHandles handles;
-    Text pageText;
-    // No session ends the industry like a page that cannot be opened.
-    handles.session = client.internet.Open(std::string(kAgent), client.abortPoint);
-    if (handles.session) {
-      handles.request =
-          handles.session->OpenUrl(ListPageUrl(client.host, industryCode, pageNumber));
-      // A request that could not be opened may be a wait that an abort ended.
-      if (!handles.request && client.abortPoint.AbortSeen()) return std::nullopt;
-    }
-    if (handles.request &&
-        ReadBody(client, *handles.request, pageText) == BodyOutcome::Aborted) {
-      return std::nullopt;
-    }
-    pageText = Utf8ToSjisDropBom(std::move(pageText));
-    const bool lastPage = !HasNextPageLink(pageText, industryCode, pageNumber);
-    if (ScanPageRows(pageText, industryCode, fields, rowsText, client.abortPoint) ==
+    std::optional<Text> pageText = FetchPage(client, industryCode, pageNumber);
+    if (!pageText) return std::nullopt;
+    *pageText = Utf8ToSjisDropBom(std::move(*pageText));
+    const bool lastPage = !HasNextPageLink(*pageText, industryCode, pageNumber);
+    if (ScanPageRows(*pageText, industryCode, fields, rowsText, client.abortPoint) ==
         ScanOutcome::Aborted) {
       return std::nullopt;
     }

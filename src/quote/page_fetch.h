@@ -1,13 +1,16 @@
 // FetchIndustryRows: every list page of one industry, as one rows text.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "quote/internet.h"
 #include "text/text.h"
-#include "ui/ui_services.h"
+#include "pump/event_pump.h"
 
 namespace quillivar {
 
@@ -15,17 +18,31 @@ namespace quillivar {
 // part-way, so that a body without end cannot exhaust memory.
 constexpr std::size_t kMaxPageBytes = 32u * 1024u * 1024u;
 
+// How often, and after what pause, a page whose failure may pass is tried
+// again before it counts.
+struct RetryPolicy {
+  std::vector<std::chrono::milliseconds> pauses{std::chrono::seconds(1), std::chrono::seconds(3)};
+  // A server's Retry-After up to this is waited out; a longer one is not.
+  std::chrono::seconds longestRetryAfter{10};
+};
+
 struct QuoteClient {
   Internet& internet;
   AbortPoint& abortPoint;
   std::string host;  // "host" or "host:port"
+  RetryPolicy retries{};
+  // Shows the status line's text while a page waits to be tried again, and
+  // the cause when it is given up after such a wait.
+  std::function<void(const Text&)> showStatus{};
 };
 
 // The host compiled into the program (QUILLIVAR_QUOTE_HOST).
 std::string CompiledQuoteHost();
 
 // The finished rows text of all pages; no value when an abort was requested
-// while it ran. Lets Error("UTF-8 Unknown code.") pass.
+// while it ran. A page that cannot be had whole, after its tries, raises an
+// Error naming the industry, the page and the cause; so does a body that is
+// not UTF-8 ("UTF-8 Unknown code.").
 std::optional<Text> FetchIndustryRows(const QuoteClient& client,
                                       const Text& industryCode);
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "text/text.h"
-#include "ui/ui_services.h"
+#include "pump/event_pump.h"
 
 namespace quillivar {
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "quote/page_fetch.h"
+
 namespace quillivar {
 namespace {
 
@@ -50,6 +52,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.kind = CommandLine::Kind::Help;
       return line;
     }
+    if (argument == "--version") {
+      line.kind = CommandLine::Kind::Version;
+      return line;
+    }
+    if (argument == "--") {
+      if (i + 1 < argc) return UsageError("unknown argument: " + std::string(argv[i + 1]));
+      break;
+    }
     if (is("--dir")) {
       const std::optional<std::string> dir = OptionValue("--dir", argc, argv, i);
       if (!dir || dir->empty()) return UsageError("--dir needs a folder");
@@ -68,36 +78,46 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
-const char* HelpText() {
+std::string HelpText() {
+  const std::string host = CompiledQuoteHost();
   return
       "使い方: quillivar-refresh [--dir フォルダ] [--host ホスト[:ポート]]\n"
       "\n"
       "UserSetting.dat で選んだ市場と業種の銘柄リストを相場サイトから取得し、\n"
       "brand_code.csv に書き出します（ウィンドウの「ダウンロード開始」と同じ処理）。\n"
       "確認はありません。Ctrl-C で中止します（元のファイルはそのまま）。\n"
+      "同じフォルダでは一度に一つしか実行できません。\n"
       "\n"
       "  --dir フォルダ        UserSetting.dat を読み brand_code.csv を書くフォルダ\n"
       "                        （既定: このプログラムのあるフォルダ）\n"
-      "  --host ホスト[:ポート] 相場サイトのホスト（既定: 組み込みのホスト）\n"
+      "  --host ホスト[:ポート] 相場サイトのホスト（既定: 組み込みの " + host + "）\n"
+      "  --version             バージョン\n"
       "  --help                この説明\n"
       "\n"
-      "終了コード: 0 書き出した, 1 エラー, 2 ファイルが書き込めません,\n"
-      "            64 引数の誤り, 130 Ctrl-C (SIGINT), 143 SIGTERM\n"
+      "終了コード: 0 書き出した, 1 エラー（設定ファイルがない、何も選ばれていない を含む）,\n"
+      "            2 ファイルが書き込めません, 64 引数の誤り, 75 同じフォルダで実行中,\n"
+      "            Ctrl-C と SIGTERM ではそのシグナルで終了します（130, 143）\n"
       "\n"
       "Usage: quillivar-refresh [--dir DIR] [--host HOST[:PORT]]\n"
       "\n"
       "Downloads the stock list of the markets and industries selected in\n"
       "UserSetting.dat from the quote site and writes brand_code.csv, exactly as\n"
       "the window's \"ダウンロード開始\" does, without asking. Ctrl-C aborts and\n"
-      "leaves the earlier file as it was.\n"
+      "leaves the earlier file as it was. One run at a time per folder.\n"
       "\n"
       "  --dir DIR             folder to read UserSetting.dat from and write\n"
       "                        brand_code.csv to (default: this program's folder)\n"
-      "  --host HOST[:PORT]    the quote site's host (default: the one built in)\n"
+      "  --host HOST[:PORT]    the quote site's host (default: the one built in,\n"
+      "                        " + host + ")\n"
+      "  --version             the version\n"
       "  --help                this text\n"
       "\n"
-      "Exit status: 0 written, 1 error, 2 brand_code.csv cannot be written,\n"
-      "             64 usage error, 130 Ctrl-C (SIGINT), 143 SIGTERM\n";
+      "Exit status: 0 written, 1 error (no settings file or nothing selected\n"
+      "             included), 2 brand_code.csv cannot be written, 64 usage error,\n"
+      "             75 another run is using the folder; Ctrl-C and SIGTERM end it by\n"
+      "             that signal (130, 143)\n";
 }
+
+const char* ProgramVersion() { return QUILLIVAR_VERSION; }
 
 }  // namespace quillivar

@@ -1,5 +1,5 @@
-// The command line of quillivar-refresh: --dir DIR, --host HOST[:PORT] and
-// --help, nothing else.
+// The command line of quillivar-refresh: --dir DIR, --host HOST[:PORT],
+// --help and --version; "--" ends the options, and no operand follows.
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@ struct RefreshOptions {
 };
 
 struct CommandLine {
-  enum class Kind { Run, Help, UsageError };
+  enum class Kind { Run, Help, Version, UsageError };
   Kind kind = Kind::Run;
   RefreshOptions options;
   std::string error;  // UTF-8, for a usage error
@@ -20,7 +20,10 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
-// In Japanese, then in English.
-const char* HelpText();
+// In Japanese, then in English; it names the quote site compiled in.
+std::string HelpText();
+
+// The project's version, as the build was configured.
+const char* ProgramVersion();
 
 }  // namespace quillivar

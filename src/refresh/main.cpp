@@ -1,5 +1,8 @@
 // quillivar-refresh: the window's download run without a window, for
 // terminals and scheduled runs.
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "refresh/command_line.h"
@@ -8,11 +11,33 @@
 #include "text/code_page.h"
 #include "ui/ui_texts.h"
 
+namespace {
+
+// A descriptor 0-2 left closed by the caller would be handed to the next file
+// opened, and the log would be written into it. False when /dev/null cannot
+// stand in.
+bool OpenClosedStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number: this one, as those below are open.
+    if (::open("/dev/null", O_RDWR) != fd) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (!OpenClosedStandardDescriptors()) return quillivar::kExitError;
+  quillivar::IgnoreBrokenPipeSignal();
   using quillivar::CommandLine;
   const CommandLine line = quillivar::ParseCommandLine(argc, argv);
   if (line.kind == CommandLine::Kind::Help) {
-    std::fputs(quillivar::HelpText(), stdout);
+    std::fputs(quillivar::HelpText().c_str(), stdout);
+    return quillivar::kExitWritten;
+  }
+  if (line.kind == CommandLine::Kind::Version) {
+    std::printf("quillivar-refresh %s\n", quillivar::ProgramVersion());
     return quillivar::kExitWritten;
   }
   if (line.kind == CommandLine::Kind::UsageError) {
@@ -22,12 +47,14 @@ int main(int argc, char** argv) {
   }
   quillivar::InstallStopSignalHandlers();
   quillivar::TerminalOutput output(stderr);
+  int status = quillivar::kExitError;
   try {
-    return quillivar::RunRefresh(line.options, quillivar::gStopSignal, output);
+    status = quillivar::RunRefresh(line.options, quillivar::gStopSignal, output);
   } catch (...) {
-    // What the run does not report itself: a programming error, or memory
-    // running out outside the run.
+    // What the run does not report itself: memory running out while it logs.
     output.Line("quillivar-refresh: " + quillivar::SjisToUtf8(quillivar::MessageOfCurrentException()));
-    return quillivar::kExitError;
   }
+  const int signal = quillivar::gStopSignal;
+  if (signal != 0 && status == 128 + signal) quillivar::EndBySignal(signal);
+  return status;
 }

@@ -36,10 +36,19 @@ void ProgressReport::IndustryStarted(const Text& industryCode) {
 }
 
 void ProgressReport::PageStarted() {
-  ++industryPages_;
-  ++pages_;
+  // A retry asks for the same page again.
+  if (!retrying_) {
+    ++industryPages_;
+    ++pages_;
+  }
+  retrying_ = false;
   output_.Redraw(Heading() + "  " + std::to_string(industryPages_) + " ページ目  計 " +
                  std::to_string(pages_) + " ページ, " + std::to_string(rows_) + " 件");
+}
+
+void ProgressReport::Retrying(const Text& status) {
+  retrying_ = true;
+  output_.Line(Heading() + ": " + SjisToUtf8(status));
 }
 
 void ProgressReport::IndustryDone(const Text& rowsText) {

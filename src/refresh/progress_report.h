@@ -18,6 +18,8 @@ class ProgressReport {
 
   void IndustryStarted(const Text& industryCode);
   void PageStarted();
+  // The status text of a page about to be tried again.
+  void Retrying(const Text& status);
   // The industry's rows text as the fetch returned it.
   void IndustryDone(const Text& rowsText);
 
@@ -31,6 +33,7 @@ class ProgressReport {
   int industryPages_ = 0;
   int pages_ = 0;
   std::size_t rows_ = 0;
+  bool retrying_ = false;
 };
 
 // Counts the pages of the run where they begin: the page fetch opens one

@@ -1,23 +1,35 @@
 #include "refresh/refresh.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <optional>
 
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "quote/page_fetch.h"
+#include "refresh/folder_checks.h"
+#include "refresh/issue_list.h"
 #include "refresh/progress_report.h"
-#include "refresh/terminal_ui_services.h"
+#include "refresh/run_log.h"
+#include "refresh/terminal_run_view.h"
 #include "run/download_run.h"
 #include "settings/settings_file.h"
 #include "text/code_page.h"
-#include "text/text_file.h"
 #include "ui/executable_directory.h"
+#include "ui/ui_texts.h"
 
 namespace quillivar {
 namespace {
 
-int SelectedIndustryCount(UiServices& ui) {
-  const UiSelection selection(ui);
+// How a run ended: its exit status and what its last line says of it.
+struct Outcome {
+  int status = kExitError;
+  std::string detail;  // UTF-8
+};
+
+int SelectedIndustryCount(const Selection& selection) {
   int count = 0;
   for (const IndustryEntry& industry : IndustryCatalogue()) {
     if (IsIndustryCodeSelected(selection, industry.code)) ++count;
@@ -25,58 +37,131 @@ int SelectedIndustryCount(UiServices& ui) {
   return count;
 }
 
-int ExitStatusOf(RunEnd end, const volatile std::sig_atomic_t& stopSignal) {
+bool AnyMarketSelected(const Selection& selection) {
+  return std::any_of(MarketCatalogue().begin(), MarketCatalogue().end(),
+                     [&](const MarketEntry& market) { return selection.IsChecked(market.checkBox); });
+}
+
+// Unlike the window, where the user sees the cleared boxes, the command
+// stops: it would replace the list with an empty one, or with a selection
+// read only in part, and nobody would notice.
+std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& flags,
+                                       TerminalOutput& output) {
+  const std::string path = dir + kSettingsFileName;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    return Outcome{kExitError, FailureText(path + " が読めません", "cannot read " + path, errno, path)};
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return Outcome{kExitError, path + " はファイルではありません / " + path + " is not a file"};
+  }
+  const SettingsRead read = ReadSelectionAtStart(dir);
+  if (read.failure) {
+    const std::string message = SjisToUtf8(ErrorBoxText(*read.failure));
+    output.Line("quillivar-refresh: " + message);
+    return Outcome{kExitError, message};
+  }
+  flags = read.flags;
+  const FlagsSelection selection(flags);
+  if (!AnyMarketSelected(selection)) {
+    return Outcome{kExitError, path + " で市場が一つも選ばれていません / no market is selected in " + path};
+  }
+  if (SelectedIndustryCount(selection) == 0) {
+    return Outcome{kExitError,
+                   path + " で業種が一つも選ばれていません / no industry is selected in " + path};
+  }
+  return std::nullopt;
+}
+
+std::string CannotWriteText(const std::string& dir) {
+  return dir + " に " + kStockListFileName + " が書き込めません";
+}
+
+std::optional<Outcome> WriteProblem(const std::string& dir) {
+  const std::string path = dir + kStockListFileName;
+  const int code = ReplaceProbeError(path);
+  if (code == 0) return std::nullopt;
+  return Outcome{kExitCannotWrite,
+                 FailureText(CannotWriteText(dir), "cannot write " + path, code, path)};
+}
+
+std::string StopSignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
+
+Outcome Download(const std::string& dir, const Selection& selection, const std::string& host,
+                 const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
+  const std::optional<IssueList> previous = ReadIssueList(dir + kStockListFileName);
+  RunState state;
+  StopSignalPump pump(state.AbortRequested, stopSignal);
+  TerminalRunView view(output);
+  ProgressReport progress(output, SelectedIndustryCount(selection));
+  CurlInternet curl;
+  PageCountingInternet internet(curl, progress);
+  ReplacingStockListFile replacing;
+  RecordingStockListFile file(replacing);
+  DownloadRun run(
+      view, pump, selection, state, dir,
+      [&](const Text& code, AbortPoint& abortPoint) {
+        progress.IndustryStarted(code);
+        QuoteClient client{internet, abortPoint, host};
+        client.showStatus = [&](const Text& status) { progress.Retrying(status); };
+        std::optional<Text> rowsText = FetchIndustryRows(client, code);
+        if (rowsText) progress.IndustryDone(*rowsText);
+        return rowsText;
+      },
+      file);
+  const RunEnd end = run.Execute();
+  output.EndProgress();
   switch (end) {
     case RunEnd::Finished:
-      return kExitWritten;
+      return {kExitWritten, DescribeChanges(file.Written(), previous)};
     case RunEnd::CannotWrite:
-      return kExitCannotWrite;
+      return {kExitCannotWrite, CannotWriteText(dir)};
     case RunEnd::Aborted:
+      output.Line(SjisToUtf8(view.StatusText()));
       // Only a stop signal aborts here; the shells' convention for it.
-      return stopSignal != 0 ? 128 + stopSignal : kExitError;
+      if (stopSignal == 0) break;
+      return {128 + stopSignal, StopSignalName(stopSignal)};
     case RunEnd::Cancelled:
     case RunEnd::Failed:
       break;
   }
-  return kExitError;
+  return {kExitError, SjisToUtf8(view.LastError())};
+}
+
+Outcome RunInFolder(const std::string& dir, const std::string& site,
+                    const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
+  const FolderLock lock(dir);
+  if (lock.HeldByAnotherRun()) {
+    return {kExitBusy, dir + " で別の quillivar-refresh が実行中です / another run is using " + dir};
+  }
+  if (lock.Error() != 0) {
+    // The file itself is still replaced safely; only a second run could
+    // download the same list at the same time.
+    output.Line("quillivar-refresh: " +
+                FailureText(dir + " をロックできません", "cannot lock " + dir, lock.Error(), dir));
+  }
+  SelectionFlags flags{};
+  if (std::optional<Outcome> problem = SettingsProblem(dir, flags, output)) return *problem;
+  if (std::optional<Outcome> problem = WriteProblem(dir)) return *problem;
+  return Download(dir, FlagsSelection(flags), site, stopSignal, output);
 }
 
 }  // namespace
 
 int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& stopSignal,
                TerminalOutput& output) {
-  MainWindowFields fields;
-  TerminalUiServices ui(options.dir.empty() ? RunningExecutableDirectory() : options.dir,
-                        fields.AbortRequested, stopSignal, output);
-  LoadSelectionAtCreate(ui, fields);
-  // A settings file read only in part would leave a selection nobody chose,
-  // and unattended, nobody would see it before the list is replaced.
-  if (ui.ErrorShown()) return kExitError;
-  if (!RegularFileExists(fields.ExeDir + kSettingsFileName)) {
-    output.Line("quillivar-refresh: " + SjisToUtf8(fields.ExeDir) + kSettingsFileName +
-                " がありません。市場も業種も選ばれていません / no settings file: nothing "
-                "is selected");
+  const std::string dir = ProgramFolder(options.dir);
+  const std::string site = options.host.empty() ? CompiledQuoteHost() : options.host;
+  RunLog log(output);
+  log.Started(dir, site);
+  Outcome outcome;
+  try {
+    outcome = RunInFolder(dir, site, stopSignal, output);
+  } catch (...) {
+    outcome = {kExitError, SjisToUtf8(MessageOfCurrentException())};
   }
-  ApplyLoadedSelection(ui, fields);
-
-  ProgressReport progress(output, SelectedIndustryCount(ui));
-  CurlInternet curl;
-  PageCountingInternet internet(curl, progress);
-  const std::string host = options.host.empty() ? CompiledQuoteHost() : options.host;
-  ReplacingStockListFile file;
-  DownloadRun run(
-      ui, fields,
-      [&](const Text& code, AbortPoint& abortPoint) {
-        progress.IndustryStarted(code);
-        std::optional<Text> rowsText = FetchIndustryRows({internet, abortPoint, host}, code);
-        if (rowsText) progress.IndustryDone(*rowsText);
-        return rowsText;
-      },
-      file);
-  const RunEnd end = run.Button1Click();
-  output.EndProgress();
-  if (end == RunEnd::Aborted) output.Line(SjisToUtf8(ui.StatusText()));
-  return ExitStatusOf(end, stopSignal);
+  log.Ended(outcome.status, outcome.detail);
+  return outcome.status;
 }
 
 }  // namespace quillivar

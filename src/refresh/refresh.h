@@ -13,10 +13,12 @@ enum ExitStatus {
   kExitError = 1,
   kExitCannotWrite = 2,
   kExitUsage = 64,  // as sysexits' EX_USAGE
+  kExitBusy = 75,   // as sysexits' EX_TEMPFAIL: another run holds the folder
 };
 
-// Reads the settings, runs, and tells the exit status: one of the above, or
-// 128 + the signal number after a stop signal aborted the run.
+// Checks the folder and the settings, runs, logs the run's first and last
+// lines, and tells the exit status: one of the above, or 128 + the signal
+// number after a stop signal aborted the run.
 int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& stopSignal,
                TerminalOutput& output);
 

@@ -1,5 +1,7 @@
 #include "refresh/stop_signal.h"
 
+#include <cstdlib>
+
 namespace quillivar {
 
 volatile std::sig_atomic_t gStopSignal = 0;
@@ -8,6 +10,12 @@ namespace {
 
 extern "C" void RecordStopSignal(int signal) {
   if (gStopSignal == 0) gStopSignal = signal;
+}
+
+void HandleUnlessIgnored(int signal, const struct sigaction& action) {
+  struct sigaction current {};
+  if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
+  sigaction(signal, &action, nullptr);
 }
 
 }  // namespace
@@ -19,8 +27,20 @@ void InstallStopSignalHandlers() {
   // Restarting keeps file writes and reads free of EINTR; the network wait
   // passes the pump every 20 ms whatever its poll returns.
   action.sa_flags = SA_RESTART | SA_RESETHAND;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  HandleUnlessIgnored(SIGINT, action);
+  HandleUnlessIgnored(SIGTERM, action);
+}
+
+void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
+
+void EndBySignal(int signal) {
+  std::signal(signal, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  std::raise(signal);
+  std::_Exit(128 + signal);  // not reached: the default action ends the process
 }
 
 }  // namespace quillivar

@@ -10,7 +10,16 @@ namespace quillivar {
 extern volatile std::sig_atomic_t gStopSignal;
 
 // A second signal of either kind ends the program at once, as if no handler
-// were installed, in case the run is stuck where it cannot see the first.
+// were installed, in case the run is stuck where it cannot see the first. A
+// signal ignored when the program started (a background job of a script)
+// stays ignored.
 void InstallStopSignalHandlers();
+
+// A reader that went away is seen as a failed write, not as the end of the run.
+void IgnoreBrokenPipeSignal();
+
+// Ends the process by `signal` with its default action, so that a shell or a
+// calling script sees what stopped it and stops too.
+[[noreturn]] void EndBySignal(int signal);
 
 }  // namespace quillivar

@@ -1,6 +1,7 @@
 // Standard error as a person or a log reads it. On a terminal, one progress
 // line is redrawn in place; elsewhere only whole lines are written, so a log
-// stays readable. Texts are UTF-8.
+// stays readable. Texts are UTF-8. After a write fails (a closed or broken
+// standard error) nothing more is written: the run itself goes on.
 #pragma once
 
 #include <cstdio>
@@ -21,9 +22,12 @@ class TerminalOutput {
   void EndProgress();
 
  private:
+  void Flush();
+
   std::FILE* stream_;
   bool isTerminal_;
   bool progressShown_ = false;
+  bool failed_ = false;
 };
 
 }  // namespace quillivar

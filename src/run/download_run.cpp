@@ -21,8 +21,6 @@ const RunTexts& Texts() {
   return texts;
 }
 
-const char kStockListName[] = "brand_code.csv";
-
 std::int32_t KeyOf(std::string_view row) { return TextToInt(Copy(row, 1, 4)); }
 
 // The market and industry fields of a row, split the way the list is read:
@@ -47,57 +45,57 @@ RowFilterFields SplitRow(const Text& row) {
 
 }  // namespace
 
-DownloadRun::DownloadRun(UiServices& ui, MainWindowFields& fields,
-                         IndustryFetcher fetch, StockListFile& file)
-    : ui_(ui),
-      fields_(fields),
+DownloadRun::DownloadRun(RunView& view, EventPump& pump, const Selection& selection,
+                         RunState& state, Text folder, IndustryFetcher fetch,
+                         StockListFile& file)
+    : view_(view),
+      selection_(selection),
+      state_(state),
+      folder_(std::move(folder)),
       fetch_(std::move(fetch)),
       file_(file),
-      selection_(ui),
-      abortPoint_(ui, fields.AbortRequested) {}
+      abortPoint_(pump, state.AbortRequested) {}
 
-RunEnd DownloadRun::Button1Click() {
+RunEnd DownloadRun::Execute() {
   try {
     return Run();
   } catch (...) {
     file_.Discard();
-    ui_.ShowErrorBox(MessageOfCurrentException());
-    EnableButtonsAndStopTimer();
+    view_.ShowErrorBox(MessageOfCurrentException());
+    BackToIdle();
     return RunEnd::Failed;
   }
 }
 
-void DownloadRun::EnableButtonsAndStopTimer() {
-  ui_.SetButtonEnabled(MainButton::Button1, true);
-  ui_.SetButtonEnabled(MainButton::Button2, true);
-  ui_.SetTimer1(false);
+void DownloadRun::BackToIdle() {
+  view_.SetBusy(false);
+  view_.SetStatusTimer(false);
 }
 
 RunEnd DownloadRun::EndAborted() {
-  EnableButtonsAndStopTimer();
-  ui_.SetStatusText(Texts().aborted);
+  BackToIdle();
+  view_.SetStatusText(Texts().aborted);
   return RunEnd::Aborted;
 }
 
 void DownloadRun::ClearStockRows() {
-  fields_.StockRows.assign(kStockRowSlots, Text());
+  state_.StockRows.assign(kStockRowSlots, Text());
   keys_.assign(kStockRowSlots, std::nullopt);
   count_ = 0;
 }
 
 RunEnd DownloadRun::Run() {
-  if (!ui_.AskConfirmation(Texts().confirm)) {
-    EnableButtonsAndStopTimer();
+  if (!view_.AskConfirmation(Texts().confirm)) {
+    BackToIdle();
     return RunEnd::Cancelled;
   }
-  fields_.ExeDir = ui_.ExecutableDirectory();
-  ui_.SetButtonEnabled(MainButton::Button1, false);
-  ui_.SetButtonEnabled(MainButton::Button2, false);
-  fields_.AbortRequested = false;
-  fields_.StatusToggle = true;
-  ui_.SetTimer1(true);
+  state_.ExeDir = folder_;
+  view_.SetBusy(true);
+  state_.AbortRequested = false;
+  state_.StatusToggle = true;
+  view_.SetStatusTimer(true);
   ClearStockRows();
-  ui_.SetStatusText(Texts().started);
+  view_.SetStatusText(Texts().started);
 
   if (!Collect()) return EndAborted();
   return WriteOut();
@@ -114,7 +112,7 @@ bool DownloadRun::Collect() {
 
 bool DownloadRun::CollectIndustry(const Text& code) {
   const std::optional<Text> rowsText = fetch_(code, abortPoint_);
-  ui_.SetTimer1(false);
+  view_.SetStatusTimer(false);
   // Without a result the fetch stopped on an abort: the abort point below
   // ends the run before anything of it could be used.
   return TakeRows(rowsText ? std::string_view(*rowsText) : std::string_view());
@@ -133,14 +131,14 @@ bool DownloadRun::TakeRows(std::string_view rowsText) {
 
 std::int32_t DownloadRun::KeyOfSlot(std::size_t slot) {
   std::optional<std::int32_t>& key = keys_[slot];
-  if (!key) key = KeyOf(fields_.StockRows[slot]);
+  if (!key) key = KeyOf(state_.StockRows[slot]);
   return *key;
 }
 
 void DownloadRun::MakeRoomForOneMore() {
   // Past the 10,000 slots the list grows rather than dropping a row.
-  if (count_ < fields_.StockRows.size()) return;
-  fields_.StockRows.emplace_back();
+  if (count_ < state_.StockRows.size()) return;
+  state_.StockRows.emplace_back();
   keys_.emplace_back();
 }
 
@@ -164,33 +162,33 @@ bool DownloadRun::InsertStockRow(const Text& line) {
   MakeRoomForOneMore();
   for (std::size_t k = count_; k-- > index;) {
     if (abortPoint_.PumpAndTestAbort()) return false;
-    fields_.StockRows[k + 1] = std::move(fields_.StockRows[k]);
+    state_.StockRows[k + 1] = std::move(state_.StockRows[k]);
     keys_[k + 1] = keys_[k];
   }
-  ui_.SetStatusText(Texts().taken + line);
-  fields_.StockRows[index] = line;
+  view_.SetStatusText(Texts().taken + line);
+  state_.StockRows[index] = line;
   keys_[index] = lineKey;
   ++count_;
   return true;
 }
 
 RunEnd DownloadRun::WriteOut() {
-  if (!file_.Open(fields_.ExeDir + kStockListName)) {
-    ui_.ShowInformation(Texts().cannotWrite);
-    EnableButtonsAndStopTimer();
+  if (!file_.Open(state_.ExeDir + kStockListFileName)) {
+    view_.ShowInformation(Texts().cannotWrite);
+    BackToIdle();
     return RunEnd::CannotWrite;
   }
   for (std::size_t slot = 0; slot < count_; ++slot) {
-    const Text& row = fields_.StockRows[slot];
+    const Text& row = state_.StockRows[slot];
     const RowFilterFields split = SplitRow(row);
     if (!IsMarketLabelSelected(selection_, split.market)) continue;
     if (!IsIndustryNameSelected(selection_, split.industry)) continue;
-    ui_.SetStatusText(Texts().saved + row);
+    view_.SetStatusText(Texts().saved + row);
     file_.WriteLine(row);
   }
   file_.Close();
-  ui_.ShowInformation(Texts().finished);
-  EnableButtonsAndStopTimer();
+  view_.ShowInformation(Texts().finished);
+  BackToIdle();
   return RunEnd::Finished;
 }
 

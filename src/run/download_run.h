@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "ui/main_window_fields.h"
+#include "pump/event_pump.h"
+#include "run/run_state.h"
 #include "run/stock_list_file.h"
-#include "ui/ui_services.h"
+#include "ui/run_view.h"
 
 namespace quillivar {
 
@@ -25,13 +26,15 @@ enum class RunEnd { Finished, Cancelled, Aborted, CannotWrite, Failed };
 
 class DownloadRun {
  public:
-  DownloadRun(UiServices& ui, MainWindowFields& fields, IndustryFetcher fetch,
-              StockListFile& file);
+  // `view` shows the run; `pump` lets events through at its abort points;
+  // `selection` is read live; `folder` is where brand_code.csv is written.
+  DownloadRun(RunView& view, EventPump& pump, const Selection& selection, RunState& state,
+              Text folder, IndustryFetcher fetch, StockListFile& file);
 
   // The whole run, from the confirmation to the final message. An error that
   // leaves it is shown in the error box and the buttons come back, so the
   // user can try again.
-  RunEnd Button1Click();
+  RunEnd Execute();
 
   // Exposed for the benchmark of the worst case; the run itself calls it.
   // False when an abort point saw an abort: the row was not taken.
@@ -47,15 +50,16 @@ class DownloadRun {
   RunEnd Run();
   RunEnd WriteOut();
   RunEnd EndAborted();
-  void EnableButtonsAndStopTimer();
+  void BackToIdle();
   std::int32_t KeyOfSlot(std::size_t slot);
   void MakeRoomForOneMore();
 
-  UiServices& ui_;
-  MainWindowFields& fields_;
+  RunView& view_;
+  const Selection& selection_;
+  RunState& state_;
+  Text folder_;
   IndustryFetcher fetch_;
   StockListFile& file_;
-  UiSelection selection_;
   AbortPoint abortPoint_;
   std::size_t count_ = 0;
   // Keys are read once, when first compared; a key that is not a number

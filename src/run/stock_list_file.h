@@ -9,6 +9,8 @@
 
 namespace quillivar {
 
+constexpr char kStockListFileName[] = "brand_code.csv";
+
 // The three operations the download run performs on the stock list file.
 class StockListFile {
  public:
@@ -22,8 +24,8 @@ class StockListFile {
 };
 
 // Writes beside the target and replaces it only once every row is on disk, so
-// a failure part-way leaves the previous list byte for byte (unless the folder
-// forces an in-place write and Close itself fails; see ReplacingTextFileWriter).
+// a failure part-way leaves the previous list byte for byte (unless the save has
+// to write in place and Close itself fails; see ReplacingTextFileWriter).
 class ReplacingStockListFile : public StockListFile {
  public:
   bool Open(const std::string& path) override;

@@ -56,6 +56,21 @@ TForm2::TForm2(std::string exeDir, QWidget* parent) : QDialog(parent) {
 void TForm2::FormCreate(std::string exeDir) { ExeDir = std::move(exeDir); }
 
 void TForm2::BuildControls() {
+  SetUpWindow();
+  BuildMarketBoxes();
+  BuildIndustryBoxes();
+  for (int checkBox : SettingsOrder()) {
+    checkBoxes_[checkBox]->setObjectName(QStringLiteral("CheckBox%1").arg(checkBox));
+    checkBoxes_[checkBox]->setTristate(false);
+    checkBoxes_[checkBox]->setChecked(true);
+  }
+  BuildButtonsAndPanel();
+  FitCaptions(*this);
+  ChainFocusOrder();
+  ConnectHandlers();
+}
+
+void TForm2::SetUpWindow() {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(Caption("設定"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -63,21 +78,25 @@ void TForm2::BuildControls() {
   setFixedSize(362, 501);
   setModal(true);
   setFont(WindowFont());
+}
 
+void TForm2::BuildMarketBoxes() {
   GroupBox1 = new QGroupBox(Caption("市場選択"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(8, 8, 345, 97);
-  GroupBox2 = new QGroupBox(Caption("業種選択"), this);
-  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-  GroupBox2->setGeometry(8, 111, 345, 298);
-
   const auto& markets = MarketCatalogue();
   for (const MarketPlace& place : kMarketPlaces) {
     auto* box = new QCheckBox(ToQString(markets[place.checkBox - 1].caption), GroupBox1);
     box->setGeometry(place.left, place.top, place.width, kRowHeight);
     checkBoxes_[place.checkBox] = box;
   }
-  // The grid follows the visiting order, three to a row.
+}
+
+// The grid follows the visiting order, three to a row.
+void TForm2::BuildIndustryBoxes() {
+  GroupBox2 = new QGroupBox(Caption("業種選択"), this);
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+  GroupBox2->setGeometry(8, 111, 345, 298);
   const auto& industries = IndustryCatalogue();
   for (std::size_t i = 0; i < industries.size(); ++i) {
     static constexpr int kLefts[3] = {16, 119, 227};
@@ -87,12 +106,9 @@ void TForm2::BuildControls() {
                      IndustryBoxWidth(checkBox), kRowHeight);
     checkBoxes_[checkBox] = box;
   }
-  for (int checkBox : SettingsOrder()) {
-    checkBoxes_[checkBox]->setObjectName(QStringLiteral("CheckBox%1").arg(checkBox));
-    checkBoxes_[checkBox]->setTristate(false);
-    checkBoxes_[checkBox]->setChecked(true);
-  }
+}
 
+void TForm2::BuildButtonsAndPanel() {
   BitBtn4 = MakeButton(this, "BitBtn4", "初期設定", QRect(253, 422, 75, 20));
   BitBtn3 = MakeButton(this, "BitBtn3", "設定保存", QRect(253, 447, 75, 20));
   BitBtn5 = MakeButton(this, "BitBtn5", "閉じる", QRect(253, 472, 75, 20));
@@ -110,24 +126,24 @@ void TForm2::BuildControls() {
   RadioButton2->setGeometry(16, 48, 49, kRowHeight);
   BitBtn7 = MakeButton(Panel1, "BitBtn7", "全て選択", QRect(87, 10, 75, 25));
   BitBtn6 = MakeButton(Panel1, "BitBtn6", "選択解除", QRect(86, 45, 75, 25));
-  FitCaptions(*this);
+}
 
-  // Keyboard order: the groups, the buttons, then the panel.
-  QWidget* order[] = {checkBoxes_[1], checkBoxes_[2], checkBoxes_[3], checkBoxes_[4],
-                      checkBoxes_[5], checkBoxes_[6], checkBoxes_[7], checkBoxes_[8],
-                      checkBoxes_[9], checkBoxes_[10]};
+// Keyboard order: the groups, the buttons, then the panel.
+void TForm2::ChainFocusOrder() {
   QWidget* previous = nullptr;
   auto chain = [&previous](QWidget* next) {
     if (previous != nullptr) setTabOrder(previous, next);
     previous = next;
   };
-  for (QWidget* widget : order) chain(widget);
+  for (int box = kMarketBoxes.first; box <= kMarketBoxes.last; ++box) chain(checkBoxes_[box]);
   for (int checkBox : kIndustryFocusOrder) chain(checkBoxes_[checkBox]);
   for (QWidget* widget : std::initializer_list<QWidget*>{BitBtn3, BitBtn4, BitBtn5, BitBtn6,
                                                          RadioButton1, RadioButton2, BitBtn7}) {
     chain(widget);
   }
+}
 
+void TForm2::ConnectHandlers() {
   const auto guarded = [this](void (TForm2::*handler)()) {
     return [this, handler] { RunAtHandlerEdge([this, handler] { (this->*handler)(); }, this); };
   };
@@ -153,11 +169,8 @@ void TForm2::SetCheckBoxChecked(int checkBox, bool checked) {
 }
 
 void TForm2::SetTargetGroup(bool checked) {
-  if (RadioButton1->isChecked()) {
-    for (int box = 1; box <= 10; ++box) SetCheckBoxChecked(box, checked);
-  } else {
-    for (int box = 12; box <= 44; ++box) SetCheckBoxChecked(box, checked);
-  }
+  const CheckBoxRange range = RadioButton1->isChecked() ? kMarketBoxes : kIndustryBoxes;
+  for (int box = range.first; box <= range.last; ++box) SetCheckBoxChecked(box, checked);
 }
 
 void TForm2::BitBtn3Click() {

@@ -56,6 +56,12 @@ class TForm2 : public QDialog, public CheckBoxes {
 
  private:
   void BuildControls();
+  void SetUpWindow();
+  void BuildMarketBoxes();
+  void BuildIndustryBoxes();
+  void BuildButtonsAndPanel();
+  void ChainFocusOrder();
+  void ConnectHandlers();
   void SetTargetGroup(bool checked);
 
   std::array<QCheckBox*, kCheckBoxNumbers> checkBoxes_{};  // index = check box number

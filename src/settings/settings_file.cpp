@@ -1,16 +1,19 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
+
 #include "catalogue/catalogue.h"
 #include "text/text_file.h"
 #include "ui/ui_texts.h"
 
 namespace quillivar {
 
-void ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags) {
+bool ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags) {
   const std::string path = exeDir + kSettingsFileName;
-  if (!RegularFileExists(path)) return;
+  if (!RegularFileExists(path)) return false;
   TextFileReader reader(path);
   for (bool& flag : flags) flag = reader.ReadLine() == "True";
+  return true;
 }
 
 void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags) {
@@ -19,20 +22,20 @@ void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags) {
   writer.Commit();
 }
 
-void LoadSelectionAtCreate(UiServices& ui, MainWindowFields& fields) {
-  fields.ExeDir = ui.ExecutableDirectory();
+SettingsRead ReadSelectionAtStart(const std::string& exeDir) {
+  SettingsRead read;
   try {
-    ReadSettingsFile(fields.ExeDir, fields.LoadedSelection);
+    read.found = ReadSettingsFile(exeDir, read.flags);
   } catch (...) {
-    ui.ShowErrorBox(MessageOfCurrentException());
+    read.found = true;
+    read.failure = MessageOfCurrentException();
   }
+  return read;
 }
 
-void ApplyLoadedSelection(UiServices& ui, const MainWindowFields& fields) {
+void ApplyLoadedSelection(CheckBoxes& checkBoxes, const SelectionFlags& flags) {
   const auto& order = SettingsOrder();
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    ui.SetCheckBoxChecked(order[k], fields.LoadedSelection[k]);
-  }
+  for (std::size_t k = 0; k < order.size(); ++k) checkBoxes.SetChecked(order[k], flags[k]);
 }
 
 SelectionFlags FlagsOf(const Selection& checkBoxes) {
@@ -40,6 +43,12 @@ SelectionFlags FlagsOf(const Selection& checkBoxes) {
   const auto& order = SettingsOrder();
   for (std::size_t k = 0; k < order.size(); ++k) flags[k] = checkBoxes.IsChecked(order[k]);
   return flags;
+}
+
+bool FlagsSelection::IsChecked(int checkBox) const {
+  const auto& order = SettingsOrder();
+  const auto at = std::find(order.begin(), order.end(), checkBox);
+  return at != order.end() && flags_[static_cast<std::size_t>(at - order.begin())];
 }
 
 }  // namespace quillivar

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "text/error.h"
+#include "text/save_steps.h"
 
 namespace quillivar {
 
@@ -27,6 +28,11 @@ class IoError : public Error {
 // or "I/O エラー (n)".
 Text IoErrorMessage(int code, const std::string& path);
 [[noreturn]] void ThrowIoError(int code, const std::string& path);
+
+// The message when a file was replaced but the change may not have reached the
+// disk, as its folder could not be synced: "保存しましたが、ディスクに書き込まれて
+// いない可能性があります".
+Text UnsyncedSaveMessage();
 
 // The reads and writes of the open text files all pass through one FileBytes:
 // the system's own, unless a test has put in one that fails as a disk would.
@@ -67,16 +73,21 @@ class TextFileReader {
 };
 
 // Replaces a file as a whole: the lines go to a temporary file beside it,
-// which is renamed over the target only after a complete, flushed write. Until
-// Commit succeeds the target stays byte for byte as it was; a writer that is
-// destroyed without a successful Commit removes its temporary file.
+// which is renamed over the target only after a complete, flushed write, and
+// the folder is synced after the rename. Until Commit succeeds the target
+// stays byte for byte as it was; a writer that is destroyed without a
+// successful Commit removes its temporary file.
 //
 // Besides the contents nothing of the user's file changes: a symbolic link is
-// followed to the file it names (which is created when the link dangles), and
-// the new file keeps the old one's permission bits (set-id bits dropped) and,
-// where allowed, its group (as root, its owner too). Where the folder refuses
-// a new file or the rename, an existing writable target is written in place,
-// by Commit only: a Commit that fails then leaves it incomplete.
+// followed to the file it names (which is created when the link dangles),
+// except a link, anywhere on the path, that the protected-links rule forbids
+// to follow (see save::FindTarget). The new file keeps the old one's
+// permission bits (set-id bits dropped), POSIX ACL, user.* attributes and,
+// where allowed, its group (as root, its owner too); see
+// save::MatchAttributes. Where the folder refuses a new file or the rename
+// (another's file in a sticky folder, a file mounted on its own), an existing
+// writable target is written in place, by Commit only, under an exclusive
+// lock: a Commit that fails then leaves it incomplete.
 // The temporary file has no name until it is complete where the file system
 // allows; a named one left by a killed save is removed by the next save.
 class ReplacingTextFileWriter {
@@ -89,20 +100,22 @@ class ReplacingTextFileWriter {
   ReplacingTextFileWriter& operator=(const ReplacingTextFileWriter&) = delete;
 
   void WriteLine(std::string_view line);  // the line, then CR LF
+  // Throws IoError; with UnsyncedSaveMessage() when the file was replaced but
+  // its folder could not be synced.
   void Commit();
 
  private:
   int RenameOverTarget();
-  void CommitInPlace(std::string_view contents);
   void Flush();
   void Abandon() noexcept;
   [[noreturn]] void Fail(int code);  // abandons, then throws IoError
 
-  std::string path_;      // the file itself, symbolic links followed
-  std::string tempPath_;  // empty while the temporary file has no name
-  int fd_ = -1;           // the temporary file
-  int targetFd_ = -1;     // the existing target, opened for an in-place write
-  bool inPlace_ = false;  // no temporary file: everything waits for Commit
+  std::string path_;       // as given, for the messages
+  save::Target target_;    // the folder and the file's name in it
+  save::Fd file_;          // the existing target, opened for an in-place write
+  save::Fd temp_;          // the temporary file
+  std::string tempName_;   // its name in the folder; empty while it has none
+  bool inPlace_ = false;   // no temporary file: everything waits for Commit
   std::string pending_;
   bool committed_ = false;
 };

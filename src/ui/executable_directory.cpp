@@ -21,4 +21,8 @@ Text RunningExecutableDirectory() {
   }
 }
 
+Text ProgramFolder(const Text& chosen) {
+  return chosen.empty() ? RunningExecutableDirectory() : chosen;
+}
+
 }  // namespace quillivar

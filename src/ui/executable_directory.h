@@ -10,4 +10,8 @@ namespace quillivar {
 // empty when the system cannot tell.
 Text RunningExecutableDirectory();
 
+// The folder of the program's files: `chosen` where one is given (a test's
+// folder, the command's --dir), otherwise the running executable's.
+Text ProgramFolder(const Text& chosen);
+
 }  // namespace quillivar

@@ -9,9 +9,11 @@
 #include <mutex>
 #include <thread>
 
+#include "pump/event_pump.h"
+
 namespace quillivar {
 
-class QtEventPump {
+class QtEventPump : public EventPump {
  public:
   static constexpr int kIntervalMs = 4;
 
@@ -20,7 +22,7 @@ class QtEventPump {
   QtEventPump(const QtEventPump&) = delete;
   QtEventPump& operator=(const QtEventPump&) = delete;
 
-  void Pump() {
+  void PumpEvents() override {
     if (due_.load(std::memory_order_relaxed)) ProcessPending();
   }
 

@@ -26,10 +26,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Unit1.h"
+#include "support/shown_windows.h"
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
-#include "settings/settings_dialog.h"
 #include "support/list_page.h"
 #include "support/loopback_site.h"
 #include "support/temp_dir.h"
@@ -140,6 +139,8 @@ class TickWatch {
 
 class HostileServerTest : public ::testing::Test {
  protected:
+  static inline const RetryPolicy kShortPauses{.pauses = {milliseconds(1), milliseconds(1)}};
+
   // The site stops by itself after a minute and a half at the latest.
   void Open(LoopbackSite::Script script) {
     site = std::make_unique<LoopbackSite>(std::move(script), seconds(90));
@@ -147,13 +148,10 @@ class HostileServerTest : public ::testing::Test {
   }
   void Start(CurlInternet::Options options = {}, int timerIntervalMs = 2000) {
     internet = std::make_unique<CurlInternet>(options);
-    form1 = std::make_unique<TForm1>(*internet,
-                                     TForm1::Options{host, timerIntervalMs, dir.Dir()});
-    form2 = std::make_unique<TForm2>(dir.Dir());
-    form1->AttachSettingsDialog(form2.get());
-    form1->show();
-    form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+    windows = testing::ShownWindows(*internet,
+                                    {host, timerIntervalMs, dir.Dir(), kShortPauses});
+    ASSERT_NE(windows, nullptr);
+    form1 = &windows->form1;
     QObject::connect(form1->StatusBar1, &QStatusBar::messageChanged, [this](const QString& text) {
       const std::string utf8 = text.toStdString();
       if (utf8 == "銘柄情報分析中…" || utf8 == "しばらくお待ちください。") ++timerTexts;
@@ -162,10 +160,10 @@ class HostileServerTest : public ::testing::Test {
   // Every market and only these industries.
   void Select(const std::set<std::string>& industryCodes) {
     for (const MarketEntry& market : MarketCatalogue()) {
-      form2->SetCheckBoxChecked(market.checkBox, true);
+      windows->form2.SetCheckBoxChecked(market.checkBox, true);
     }
     for (const IndustryEntry& industry : IndustryCatalogue()) {
-      form2->SetCheckBoxChecked(industry.checkBox, industryCodes.count(industry.code) > 0);
+      windows->form2.SetCheckBoxChecked(industry.checkBox, industryCodes.count(industry.code) > 0);
     }
   }
   // The whole run, confirmed with OK; the watch runs from the click to the
@@ -194,8 +192,8 @@ class HostileServerTest : public ::testing::Test {
   std::unique_ptr<LoopbackSite> site;  // outlives the client's kept connections
   std::string host;
   std::unique_ptr<CurlInternet> internet;
-  std::unique_ptr<TForm1> form1;
-  std::unique_ptr<TForm2> form2;
+  std::unique_ptr<ProgramWindows> windows;
+  TForm1* form1 = nullptr;
   int timerTexts = 0;
 };
 
@@ -348,46 +346,53 @@ TEST_F(HostileServerTest, TheAbortButtonEndsARunWhosePagesLinkOnWithoutEnd) {
 
 // --- Servers that never answer ----------------------------------------------
 
-TEST_F(HostileServerTest, AnIndustryThatIsNeverAnsweredIsGivenUpAtTheStallLimit) {
+// A silent page is tried three times, then ends the run with its error box;
+// the earlier list stays and the later industry is never asked for.
+TEST_F(HostileServerTest, AnIndustryThatIsNeverAnsweredEndsTheRunAndKeepsTheEarlierList) {
   Watchdog watchdog(seconds(60));
-  const PageRow rowOfPageOne{"2001", "東証1部", "一頁目"};
-  const PageRow rowOfOther{"1001", "東証2部", "別の業種"};
-  Open([rowOfPageOne, rowOfOther](const SiteRequest& request) {
+  Open([](const SiteRequest& request) {
     const std::string ids = request.Param("ids");
-    const std::string page = request.Param("p");
-    if (ids == "0050" || (ids == "1050" && page == "2")) return Reply::Silent();
-    if (ids == "1050") return Reply{.body = ListPage(ids, {rowOfPageOne}, 2)};
-    return Reply{.body = ListPage(ids, {rowOfOther})};
+    if (ids == "1050" && request.Param("p") == "2") return Reply::Silent();
+    return Reply{.body = ListPage(ids, {{"1001", "東証2部", "一頁目"}}, 2)};
   });
   CurlInternet::Options options;
-  options.stallTimeout = milliseconds(1500);
+  options.stallTimeout = milliseconds(400);
   Start(options, 50);
-  Select({"0050", "1050", "2050"});
+  Select({"1050", "2050"});
+  WriteBytes(dir.File("brand_code.csv"), "previous");
+  std::vector<std::string> retryTexts;
+  QObject::connect(form1->StatusBar1, &QStatusBar::messageChanged, [&](const QString& text) {
+    if (text.contains(QStringLiteral("再試行"))) retryTexts.push_back(text.toStdString());
+  });
 
   TickWatch watch;
-  RunToTheEnd(watch);
+  boxes.Then(BoxAnswer::kOk);
+  boxes.Then(BoxAnswer::kOk);
+  watch.Begin();
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  watch.End();
 
-  ExpectFinishedWithoutError();
-  const Text expected =
-      WrittenRow(rowOfOther, "2050") + "\r\n" + WrittenRow(rowOfPageOne, "1050") + "\r\n";
-  EXPECT_TRUE(Output() == expected) << SjisToUtf8(Output());
-  const std::vector<SiteRequest> hits = site->Requests();
-  ASSERT_EQ(hits.size(), 4u);
-  // Each silent request was waited on for the limit, then the run went on.
-  // The client's clock starts a little before the request reaches the site.
-  for (const int silent : {0, 2}) {
-    const auto waited = hits[silent + 1].at - hits[silent].at;
-    EXPECT_GE(waited, options.stallTimeout - milliseconds(100)) << silent;
-    EXPECT_LT(waited, options.stallTimeout + seconds(3)) << silent;
-  }
-  EXPECT_GE(timerTexts, 4);  // the first industry's wait showed the timer's texts
-  EXPECT_LT(watch.MaxGap(), options.stallTimeout);  // a frozen wait: one gap of 1.5 s
-  std::printf("[ figures  ] run %.2f s with two 1.5 s stalls, largest tick gap %lld ms, "
-              "%d timer texts\n",
-              Seconds(watch.Span()), static_cast<long long>(watch.MaxGap().count()), timerTexts);
+  const std::vector<std::string> expected = {
+      "ConfirmationBox:銘柄リストをダウンロードします。よろしいですか？",
+      "ErrorBox:「鉱業」の 2 ページ目を取得できません（相場サイトが 1 秒間応答しません）。"
+      "銘柄リストは更新していません."};
+  EXPECT_EQ(boxes.seen, expected);
+  EXPECT_EQ(Output(), "previous");
+  EXPECT_EQ(site->RequestCount(), 4u);  // page 1, then page 2 three times
+  EXPECT_EQ(retryTexts, std::vector<std::string>(
+                            {"相場サイトが 1 秒間応答しません。「鉱業」の 2 ページ目を再試行します (1/2)",
+                             "相場サイトが 1 秒間応答しません。「鉱業」の 2 ページ目を再試行します (2/2)"}));
+  EXPECT_EQ(Status(), "相場サイトが 1 秒間応答しません");  // no retry notice left up
+  EXPECT_TRUE(form1->Button1->isEnabled());
+  EXPECT_TRUE(form1->Button2->isEnabled());
+  EXPECT_FALSE(form1->Timer1->isActive());
+  EXPECT_LT(watch.MaxGap(), options.stallTimeout);  // a frozen wait: one gap of a stall
+  std::printf("[ figures  ] run %.2f s with three 0.4 s stalls and two pauses, largest tick "
+              "gap %lld ms\n",
+              Seconds(watch.Span()), static_cast<long long>(watch.MaxGap().count()));
 }
 
-TEST_F(HostileServerTest, AListenerThatNeverReadsIsGivenUpPerIndustryAndTheRunFinishes) {
+TEST_F(HostileServerTest, AListenerThatNeverReadsEndsTheRunAtTheFirstPage) {
   Watchdog watchdog(seconds(30));
   // The kernel completes the connection and takes the request; nothing reads it.
   const testing::Listener deaf;
@@ -401,8 +406,10 @@ TEST_F(HostileServerTest, AListenerThatNeverReadsIsGivenUpPerIndustryAndTheRunFi
   TickWatch watch;
   RunToTheEnd(watch);
 
-  ExpectFinishedWithoutError();
-  EXPECT_EQ(Output(), "");
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[1].substr(0, boxes.seen[1].find("（")),
+            "ErrorBox:「水産・農林業」の 1 ページ目を取得できません");
+  EXPECT_EQ(Output(), "previous");
   EXPECT_GE(watch.Span(), 3 * options.stallTimeout);
   EXPECT_LT(watch.MaxGap(), options.stallTimeout);  // a frozen wait: gaps of 0.4 s
   std::printf("[ figures  ] run %.2f s with three 0.4 s stalls, largest tick gap %lld ms\n",

@@ -1,5 +1,5 @@
 // The real windows, offscreen, against a loopback quote site.
-#include "app/Unit1.h"
+#include "support/shown_windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,7 +22,6 @@
 
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
-#include "settings/settings_dialog.h"
 #include "app/app_icon.h"
 #include "app/box_answerer.h"
 #include "support/resource_limit.h"
@@ -44,6 +43,7 @@ using testing::ReadBytes;
 using testing::ResourceLimit;
 using testing::TempDir;
 using testing::WriteBytes;
+using testing::WriteUserSetting;
 
 using testing::LoopbackSite;
 using testing::PageRow;
@@ -61,13 +61,10 @@ class MainWindowSession : public ::testing::Test {
   void Start(int timerIntervalMs = 2000) {
     CurlInternet::Options options;
     internet = std::make_unique<CurlInternet>(options);
-    form1 = std::make_unique<TForm1>(
-        *internet, TForm1::Options{site.Host(), timerIntervalMs, dir.Dir()});
-    form2 = std::make_unique<TForm2>(dir.Dir());
-    form1->AttachSettingsDialog(form2.get());
-    form1->show();
-    form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+    windows = testing::ShownWindows(*internet, {site.Host(), timerIntervalMs, dir.Dir()});
+    ASSERT_NE(windows, nullptr);
+    form1 = &windows->form1;
+    form2 = &windows->form2;
     QObject::connect(form1->StatusBar1, &QStatusBar::messageChanged,
                      [this](const QString& text) { statusTexts.push_back(text.toStdString()); });
   }
@@ -87,8 +84,9 @@ class MainWindowSession : public ::testing::Test {
                  .delay = std::chrono::milliseconds(delayMs.load())};
   }};
   std::unique_ptr<CurlInternet> internet;
-  std::unique_ptr<TForm1> form1;
-  std::unique_ptr<TForm2> form2;
+  std::unique_ptr<ProgramWindows> windows;
+  TForm1* form1 = nullptr;
+  TForm2* form2 = nullptr;
   std::vector<std::string> statusTexts;
 };
 
@@ -183,9 +181,7 @@ TEST_F(MainWindowTest, WithoutSettingsFileEveryBoxIsClearedAfterStartUp) {
 }
 
 TEST_F(MainWindowTest, AppliesTheSavedSelectionOnceAtTheFirstActivation) {
-  std::string file;
-  for (int line = 1; line <= 43; ++line) file += line == 12 ? "True\r\n" : "False\r\n";
-  WriteBytes(dir.File("UserSetting.dat"), file);
+  WriteUserSetting(dir.Dir(), [](int line) { return line == 12; });
   Start();
   EXPECT_TRUE(form2->IsCheckBoxChecked(13));
   EXPECT_FALSE(form2->IsCheckBoxChecked(12));
@@ -196,7 +192,7 @@ TEST_F(MainWindowTest, AppliesTheSavedSelectionOnceAtTheFirstActivation) {
   other.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   form1->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
   EXPECT_TRUE(form2->IsCheckBoxChecked(12));
 }
 
@@ -277,7 +273,7 @@ TEST_F(MainWindowTest, AbortLeavesItsTextAndTheFileUntouched) {
   CheckEverything();
   WriteBytes(dir.File("brand_code.csv"), "previous");
   boxes.Then(BoxAnswer::kOk);
-  QTimer::singleShot(200, form1.get(), [this] {
+  QTimer::singleShot(200, form1, [this] {
     EXPECT_FALSE(form1->Button2->isEnabled());
     QTest::mouseClick(form1->Button3, Qt::LeftButton);
   });
@@ -297,7 +293,7 @@ TEST_F(MainWindowTest, ClosingDuringARunLetsItFinishThenEndsTheProgram) {
   Start();
   CheckEverything();
   boxes.Then(BoxAnswer::kOk);
-  QTimer::singleShot(100, form1.get(), [this] {
+  QTimer::singleShot(100, form1, [this] {
     form1->close();
     EXPECT_TRUE(form1->isVisible());  // the run goes on
   });
@@ -349,9 +345,9 @@ TEST_F(MainWindowBoxTest, EveryCaptionReadsWholeOrInItsTooltipAndNoControlsOverl
   boxes.Then(inspectThen(PressCancel));
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
   boxes.Then(inspectThen(PressOk));
-  ShowInformationBox(Sjis("銘柄リストのダウンロードが終了しました。"), form1.get());
+  ShowInformationBox(Sjis("銘柄リストのダウンロードが終了しました。"), form1);
   boxes.Then(inspectThen(PressOk));
-  ShowErrorBoxQt(Sjis("ファイルへのアクセスが拒否されました"), form1.get());
+  ShowErrorBoxQt(Sjis("ファイルへのアクセスが拒否されました"), form1);
   EXPECT_EQ(boxes.seen.size(), 3u);
 }
 

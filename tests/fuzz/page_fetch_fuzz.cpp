@@ -19,6 +19,7 @@
 #include "quote/internet.h"
 #include "quote/page_fetch.h"
 #include "quote/utf8tosjis.h"
+#include "text/code_page.h"
 #include "text/error.h"
 
 namespace {
@@ -53,8 +54,13 @@ class ScriptedRequest : public quillivar::InternetRequest {
   }
   ~ScriptedRequest() override { --visit_.liveRequests; }
 
+  std::optional<quillivar::TransferFailure> Failure() const override { return failure; }
+
+  std::optional<quillivar::TransferFailure> failure;
+
   std::size_t Read(char* buffer, std::size_t capacity) override {
     FUZZ_CHECK(capacity >= 1 && capacity <= 1024);
+    if (failure) return 0;
     std::size_t count = visit_.sizes.Next();
     if (count > capacity) count = capacity;
     if (count > rest_.size()) count = rest_.size();
@@ -86,10 +92,14 @@ class ScriptedSession : public quillivar::InternetSession {
                           site_.industryCode + "&p=" + std::to_string(page));
     FUZZ_CHECK(page <= static_cast<long long>(site_.pages.size()) + 1);
     visit_.served.emplace_back();
-    if (page == site_.failingPage) return nullptr;
     std::string_view body;
     if (page <= static_cast<long long>(site_.pages.size())) body = site_.pages[page - 1];
-    return std::make_unique<ScriptedRequest>(body, visit_);
+    auto request = std::make_unique<ScriptedRequest>(body, visit_);
+    // Not worth another try, so the fetch neither pauses nor asks again.
+    if (page == site_.failingPage) {
+      request->failure = {.kind = quillivar::TransferFailure::Kind::HttpStatus, .detail = 404};
+    }
+    return request;
   }
 
  private:
@@ -121,12 +131,13 @@ class ScriptedInternet : public quillivar::Internet {
 struct Fetched {
   std::optional<Text> rows;
   bool unknownCode = false;
+  bool pageFailed = false;
   long long pumps = 0;
 };
 
 Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
   bool abortRequested = false;
-  AbortingUi ui(abortAtPump, abortRequested);
+  AbortingPump ui(abortAtPump, abortRequested);
   quillivar::AbortPoint abortPoint(ui, abortRequested);
   ScriptedInternet internet(site, visit);
   const quillivar::QuoteClient client{internet, abortPoint, std::string(kHost)};
@@ -134,8 +145,11 @@ Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
   try {
     fetched.rows = quillivar::FetchIndustryRows(client, site.industryCode);
   } catch (const quillivar::Error& error) {
-    FUZZ_CHECK(error.Message() == "UTF-8 Unknown code.");
-    fetched.unknownCode = true;
+    fetched.unknownCode = error.Message() == "UTF-8 Unknown code.";
+    fetched.pageFailed = !fetched.unknownCode;
+    FUZZ_CHECK(!fetched.pageFailed ||
+               error.Message().find(quillivar::IntToText(site.failingPage) + quillivar::Sjis(" ページ目")) !=
+                   Text::npos);
   }
   fetched.pumps = ui.pumpCount;
   FUZZ_CHECK(visit.liveSessions == 0 && visit.liveRequests == 0);
@@ -146,6 +160,7 @@ Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
 struct Expected {
   Text rows;
   bool unknownCode = false;
+  bool pageFailed = false;
   std::size_t pages = 0;
   std::vector<long long> pumpsAfterPage;  // running total at the end of each page
 };
@@ -158,11 +173,15 @@ Expected Reference(const Site& site, const Visit& visit) {
   for (long long page = 1;; ++page) {
     FUZZ_CHECK(static_cast<std::size_t>(page) <= visit.served.size());
     const std::vector<std::string>& reads = visit.served[page - 1];
-    const bool hadRequest = page != site.failingPage;
+    expected.pages = static_cast<std::size_t>(page);
+    if (page == site.failingPage) {
+      expected.pageFailed = true;
+      expected.pumpsAfterPage.push_back(pumps);
+      return expected;
+    }
     Text collected;
     for (const std::string& read : reads) collected += read.substr(0, read.find('\0'));
-    if (hadRequest) pumps += static_cast<long long>(reads.size()) + 1;  // and the empty read
-    expected.pages = static_cast<std::size_t>(page);
+    pumps += static_cast<long long>(reads.size()) + 1;  // and the empty read
     Text pageText;
     try {
       pageText = quillivar::Utf8ToSjisDropBom(ReferenceNormalise(collected));
@@ -207,8 +226,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Expected expected = Reference(site, visit);
   FUZZ_CHECK(visit.served.size() == expected.pages);
   FUZZ_CHECK(fetched.unknownCode == expected.unknownCode);
+  FUZZ_CHECK(fetched.pageFailed == expected.pageFailed);
   FUZZ_CHECK(fetched.pumps == expected.pumpsAfterPage.back());
-  if (!expected.unknownCode) {
+  if (!expected.unknownCode && !expected.pageFailed) {
     FUZZ_CHECK(fetched.rows.has_value());
     FUZZ_CHECK(*fetched.rows == expected.rows);
   }
@@ -219,7 +239,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Visit aborted(site);
   const Fetched abortedFetch = Fetch(site, aborted, abortAtPump);
   if (abortAtPump <= fetched.pumps) {
-    FUZZ_CHECK(!abortedFetch.unknownCode);  // the abort comes before any conversion fails
+    // The abort comes before any conversion or page fails.
+    FUZZ_CHECK(!abortedFetch.unknownCode && !abortedFetch.pageFailed);
     FUZZ_CHECK(!abortedFetch.rows.has_value());
     FUZZ_CHECK(abortedFetch.pumps == abortAtPump);
     std::size_t pageOfPump = 0;
@@ -228,6 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     FUZZ_CHECK(abortedFetch.rows == fetched.rows);
     FUZZ_CHECK(abortedFetch.unknownCode == fetched.unknownCode);
+    FUZZ_CHECK(abortedFetch.pageFailed == fetched.pageFailed);
   }
   return 0;
 }

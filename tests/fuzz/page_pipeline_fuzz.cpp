@@ -76,7 +76,7 @@ bool RunPage(std::string_view body, long long pageNumber, const Industry& indust
     RowFields abortFields = fields;
     Text abortRows = rowsText;
     bool abortRequested = false;
-    AbortingUi ui(industry.abortAtPump, abortRequested);
+    AbortingPump ui(industry.abortAtPump, abortRequested);
     quillivar::AbortPoint abortPoint(ui, abortRequested);
     const ScanOutcome outcome =
         quillivar::ScanPageRows(page, industry.code, abortFields, abortRows, abortPoint);
@@ -95,7 +95,7 @@ bool RunPage(std::string_view body, long long pageNumber, const Industry& indust
       ReferenceScan(page, industry.code, expectedFields, expectedRows, 0);
 
   const Text rowsBefore = rowsText;
-  quillivar::fuzz::PumpOnlyUi ui;
+  quillivar::fuzz::CountingPump ui;
   const bool abortRequested = false;
   quillivar::AbortPoint abortPoint(ui, abortRequested);
   const ScanOutcome outcome =

@@ -26,12 +26,12 @@ inline constexpr std::string_view kMarkers[] = {kCodeMarker, kMarketMarker, kMar
                                                 kNameMarker, kNameLinkEnd};
 
 // Aborts at the n-th pump (never for 0), as the abort button would.
-class AbortingUi : public PumpOnlyUi {
+class AbortingPump : public CountingPump {
  public:
-  AbortingUi(long long abortAtPump, bool& abortRequested)
+  AbortingPump(long long abortAtPump, bool& abortRequested)
       : abortAtPump_(abortAtPump), abortRequested_(abortRequested) {}
   void PumpEvents() override {
-    PumpOnlyUi::PumpEvents();
+    CountingPump::PumpEvents();
     if (pumpCount == abortAtPump_) abortRequested_ = true;
   }
 

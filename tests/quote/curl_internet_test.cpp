@@ -66,9 +66,14 @@ TEST(CurlInternetTest, FollowsAtMostTenRedirectsOverHttp) {
   std::unique_ptr<InternetRequest> request = session->OpenUrl(base + "/hop/10");
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(ReadAll(*request), "arrived");
+  EXPECT_EQ(request->Failure(), std::nullopt);
   request.reset();
-  EXPECT_EQ(session->OpenUrl(base + "/hop/11"), nullptr);
-  EXPECT_EQ(session->OpenUrl(base + "/away"), nullptr);
+  for (const char* path : {"/hop/11", "/away"}) {
+    request = session->OpenUrl(base + path);
+    ASSERT_NE(request, nullptr);
+    ASSERT_TRUE(request->Failure()) << path;
+    EXPECT_EQ(request->Failure()->kind, TransferFailure::Kind::Other) << path;
+  }
 }
 
 TEST(CurlInternetTest, ABodyComesThroughWholeWhateverTheQueueHolds) {
@@ -122,7 +127,10 @@ TEST(CurlInternetTest, AConnectionNotMadeInTimeCannotBeOpened) {
   CurlInternet internet(ShortLimits());
   const auto session = internet.Open("MyApp", waiter.abortPoint);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(session->OpenUrl("http://" + deaf.Host() + "/"), nullptr);
+  const auto request = session->OpenUrl("http://" + deaf.Host() + "/");
+  ASSERT_NE(request, nullptr);
+  ASSERT_TRUE(request->Failure());
+  EXPECT_EQ(request->Failure()->kind, TransferFailure::Kind::CannotConnect);
   // Given up at libcurl's connect limit, not refused at once.
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
   ::close(filler);

@@ -117,17 +117,21 @@ TEST_F(FakeFetchTest, TheConversionErrorPassesAfterTheHandlesAreClosed) {
   EXPECT_EQ(internet.log.size(), 8u);  // page 3 never requested
 }
 
-TEST_F(FakeFetchTest, WhatCannotBeOpenedEndsTheIndustry) {
+TEST_F(FakeFetchTest, WhatCannotBeHadEndsTheFetchWithItsPageAndCause) {
   internet.noSession = true;
-  EXPECT_EQ(Fetch(), "");
+  EXPECT_EQ(UnknownCodeMessageOf([this] { Fetch(); }),
+            Sjis("「建設業」の 1 ページ目を取得できません（通信を開始できません）。"
+                 "銘柄リストは更新していません"));
   EXPECT_EQ(internet.log, std::vector<std::string>{"open MyApp"});
 
   internet.noSession = false;
   internet.log.clear();
-  SetPage(1, {ListPage("2050", {kRowA}, 2)});  // page 2 cannot be opened
-  EXPECT_EQ(Fetch(), Row(kRowA));
+  SetPage(1, {ListPage("2050", {kRowA}, 2)});  // page 2 answers 404, not tried again
+  EXPECT_EQ(UnknownCodeMessageOf([this] { Fetch(); }),
+            Sjis("「建設業」の 2 ページ目を取得できません（相場サイトがエラー 404 を返しました）。"
+                 "銘柄リストは更新していません"));
   const std::vector<std::string> tail = {"open MyApp", "url " + ListUrl(kHost, 2),
-                                         "close session"};
+                                         "close request", "close session"};
   EXPECT_EQ(std::vector<std::string>(internet.log.begin() + 4, internet.log.end()), tail);
 }
 
@@ -147,13 +151,36 @@ class CurlFetchTest : public ::testing::Test {
     options.stallTimeout = std::chrono::milliseconds(2000);
   }
   // A fresh client per call: its kept connections close before the server.
-  std::optional<Text> Fetch(const std::string& host, UiServices& fetchUi) {
+  std::optional<Text> Fetch(const std::string& host, EventPump& fetchUi) {
     CurlInternet internet(options);
     AbortPoint abortPoint(fetchUi, abortRequested);
-    return FetchIndustryRows({internet, abortPoint, host}, "2050");
+    QuoteClient client{internet, abortPoint, host, {.pauses = {kNoPause, kNoPause}}};
+    client.showStatus = [this](const Text& status) { retryStatuses.push_back(status); };
+    return FetchIndustryRows(client, "2050");
   }
   std::optional<Text> Fetch(const std::string& host) { return Fetch(host, ui); }
 
+  // The codes of the rows, or the page and cause of the error, in UTF-8.
+  std::string OutcomeOf(const std::string& host) {
+    try {
+      const std::optional<Text> rows = Fetch(host);
+      std::string codes;
+      for (std::size_t at = 0; rows && at < rows->size(); at = rows->find("\r\n", at) + 2) {
+        codes += (codes.empty() ? "" : " ") + rows->substr(at, 4);
+        if (rows->find("\r\n", at) == Text::npos) break;
+      }
+      return codes;
+    } catch (const Error& error) {
+      const std::string message = SjisToUtf8(error.Message());
+      const std::size_t page = message.find("の ") + 4;
+      const std::size_t cause = message.find("（") + 3;
+      return message.substr(page, message.find("ページ目") + 12 - page) + ": " +
+             message.substr(cause, message.find("）") - cause);
+    }
+  }
+
+  static constexpr std::chrono::milliseconds kNoPause{1};
+  std::vector<Text> retryStatuses;
   CurlInternet::Options options;
   FakeUi ui;
   bool abortRequested = false;
@@ -196,57 +223,60 @@ TEST_F(CurlFetchTest, ThreePagesComeBackInPageOrderOverOneConnection) {
   EXPECT_EQ(std::count(ports.begin(), ports.end(), ports.front()), 3);
 }
 
-TEST_F(CurlFetchTest, ARefusedFirstPageGivesTheEmptyText) {
-  EXPECT_EQ(Fetch("127.0.0.1:" + std::to_string(testing::ClosedPort())), "");
-}
-
-TEST_F(CurlFetchTest, AnErrorStatusWithABodyIsParsedLikeAPage) {
-  LoopbackSite site(Pages({{"1", ListPage("2050", {kRowA}, 2)},
-                           {"2", ListPage("2050", {kRowB})}},
-                          404));
-  EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row(kRowB));
-  EXPECT_EQ(Each(site, &SiteRequest::target).size(), 2u);
-}
-
-TEST_F(CurlFetchTest, APageTwoThatIsNotAnsweredEndsTheIndustry) {
-  LoopbackSite site([](const SiteRequest& request) {
-    if (request.Param("p") == "2") return Reply::HangUp();  // closed without a word
-    const bool first = request.Param("p") == "1";
-    return Reply{.body = first ? ListPage("2050", {kRowA}, 2) : ListPage("2050", {kRowC}),
-                 .then = Reply::Then::Close};
-  });
-  EXPECT_EQ(Fetch(site.Host()), Row(kRowA));
-  const std::vector<std::string> lines = Each(site, &SiteRequest::line);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[1], "GET /stocks/qi/?ids=2050&p=2 HTTP/1.1");
-}
-
-TEST_F(CurlFetchTest, AConnectionResetMidBodyUsesTheBodySoFar) {
-  LoopbackSite site([](const SiteRequest&) {
-    const std::string body = ListPage("2050", {kRowA, kRowB}, 2);
-    return Reply{.body = body.substr(0, body.find(kRowB.name)),
-                 .promised = 100000,
-                 .then = Reply::Then::Reset};
-  });
-  // Row B's code and market made it; its name did not.
-  EXPECT_EQ(Fetch(site.Host()), Row(kRowA) + "\r\n" + Row({kRowB.code, kRowB.market, ""}));
-}
-
-TEST_F(CurlFetchTest, ServersThatStallAreGivenUpAtTheLimit) {
-  options.stallTimeout = std::chrono::milliseconds(300);
-  const auto timed = [this](const std::string& host) {
-    const auto start = std::chrono::steady_clock::now();
-    const std::optional<Text> rows = Fetch(host);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, options.stallTimeout);
-    return rows;
+// How each way a site fails ends the fetch: the rows, or the page's error
+// with its cause, after the tries that cause is worth.
+TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
+  using Then = Reply::Then;
+  const std::string pageOne = ListPage("2050", {kRowA, kRowB});
+  const auto onPageTwo = [](Reply failing) {
+    return [failing](const SiteRequest& request) {
+      if (request.Param("p") == "1") return Reply{.body = ListPage("2050", {kRowA}, 2)};
+      return failing;
+    };
   };
-  LoopbackSite silent([](const SiteRequest&) { return Reply::Silent(); });
-  EXPECT_EQ(timed(silent.Host()), "");
-
-  LoopbackSite stalling([](const SiteRequest&) {
-    return Reply{.body = ListPage("2050", {kRowA}), .promised = 1000, .then = Reply::Then::Hold};
-  });
-  EXPECT_EQ(timed(stalling.Host()), Row(kRowA));
+  struct Case {
+    const char* name;
+    LoopbackSite::Script script;
+    const char* outcome;  // the rows' codes, or the page and cause of the error
+    std::size_t requests;
+  };
+  int served = 0;
+  const std::vector<Case> cases = {
+      {"404 on page 2", onPageTwo({.status = 404, .body = "gone"}),
+       "2 ページ目: 相場サイトがエラー 404 を返しました", 2},
+      {"503 then 200",
+       [&](const SiteRequest&) {
+         return ++served == 1 ? Reply{.status = 503} : Reply{.body = pageOne};
+       },
+       "1301 1302", 2},
+      {"429 each time", [](const SiteRequest&) { return Reply{.status = 429}; },
+       "1 ページ目: 相場サイトがエラー 429 を返しました", 3},
+      {"cut short",
+       onPageTwo({.body = pageOne.substr(0, 100), .promised = 500, .then = Then::Close}),
+       "2 ページ目: 受信の途中で接続が切れました", 4},
+      {"reset", onPageTwo({.body = pageOne.substr(0, 100), .promised = 500, .then = Then::Reset}),
+       "2 ページ目: 受信の途中で接続が切れました", 4},
+      {"chunked without its last chunk",
+       onPageTwo({.chunks = [](std::size_t sent) { return sent == 0 ? std::string("<html>") : ""; },
+                  .lastChunk = false,
+                  .then = Then::Close}),
+       "2 ページ目: 受信の途中で接続が切れました", 4},
+      // libcurl itself asks once more when a kept connection dies unanswered.
+      {"closed without a word", onPageTwo(Reply::HangUp()),
+       "2 ページ目: 受信の途中で接続が切れました", 5},
+      {"silent", [](const SiteRequest&) { return Reply::Silent(); },
+       "1 ページ目: 相場サイトが 1 秒間応答しません", 3},
+  };
+  options.stallTimeout = std::chrono::milliseconds(300);
+  for (const Case& test : cases) {
+    LoopbackSite site(test.script);
+    EXPECT_EQ(OutcomeOf(site.Host()), test.outcome) << test.name;
+    EXPECT_EQ(site.RequestCount(), test.requests) << test.name;
+  }
+  EXPECT_EQ(OutcomeOf("127.0.0.1:" + std::to_string(testing::ClosedPort())),
+            "1 ページ目: 相場サイトに接続できません");
+  // Every retry is shown, and the cause of each page given up after them.
+  EXPECT_EQ(retryStatuses.size(), 1u + 3 * 7);
 }
 
 // Sets the abort flag at the second pump after page 2 was requested: after

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ class FakeInternet : public Internet {
   // fails instead of hanging.
   static constexpr std::size_t kEndlessLimit = 64u * 1024u * 1024u;
 
-  std::map<std::string, Body> bodies;  // by URL; a missing URL cannot be opened
+  std::map<std::string, Body> bodies;  // by URL; a missing URL answers 404
   bool noSession = false;
   std::vector<std::string> log;
   std::vector<std::size_t> capacities;  // asked of every Read
@@ -40,15 +41,20 @@ class FakeInternet : public Internet {
  private:
   class Request : public InternetRequest {
    public:
-    Request(FakeInternet& owner, const Body& body) : owner_(owner), body_(body) {}
+    Request(FakeInternet& owner, const Body* body) : owner_(owner), body_(body) {}
     ~Request() override { owner_.log.push_back("close request"); }
+    std::optional<TransferFailure> Failure() const override {
+      if (body_ != nullptr) return std::nullopt;
+      return TransferFailure{.kind = TransferFailure::Kind::HttpStatus, .detail = 404};
+    }
     std::size_t Read(char* buffer, std::size_t capacity) override {
       owner_.capacities.push_back(capacity);
+      if (body_ == nullptr) return 0;
       std::string next;
-      if (index_ < body_.reads.size()) {
-        next = body_.reads[index_++];
-      } else if (!body_.endless.empty() && owner_.bytesServed < kEndlessLimit) {
-        next = body_.endless;
+      if (index_ < body_->reads.size()) {
+        next = body_->reads[index_++];
+      } else if (!body_->endless.empty() && owner_.bytesServed < kEndlessLimit) {
+        next = body_->endless;
       }
       next.resize(std::min(next.size(), capacity));
       std::copy(next.begin(), next.end(), buffer);
@@ -58,7 +64,7 @@ class FakeInternet : public Internet {
 
    private:
     FakeInternet& owner_;
-    const Body& body_;
+    const Body* body_;  // null: the URL is not there
     std::size_t index_ = 0;
   };
 
@@ -69,8 +75,8 @@ class FakeInternet : public Internet {
     std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) override {
       owner_.log.push_back("url " + url);
       const auto found = owner_.bodies.find(url);
-      if (found == owner_.bodies.end()) return nullptr;
-      return std::make_unique<Request>(owner_, found->second);
+      return std::make_unique<Request>(
+          owner_, found == owner_.bodies.end() ? nullptr : &found->second);
     }
 
    private:

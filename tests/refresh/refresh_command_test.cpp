@@ -1,14 +1,17 @@
-// The command as a scheduler runs it: its folder, its exit statuses, and
-// stop signals during a page that does not come.
+// The command as a scheduler runs it: its folder, its exit statuses, its
+// log lines, and stop signals during a page that does not come.
 #include <sys/stat.h>
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <regex>
 
 #include <gtest/gtest.h>
 
 #include "refresh/refresh_support.h"
 #include "support/temp_dir.h"
+#include "text/code_page.h"
 
 namespace quillivar::testing {
 namespace {
@@ -23,10 +26,15 @@ std::string OneRowPage(const std::string& code, int) {
   return ListPage(code, {{"1301", "東証1部", "見本水産"}}, 1);
 }
 
+std::size_t FilesIn(const TempDir& dir) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Dir()),
+                                                std::filesystem::directory_iterator()));
+}
+
 TEST(RefreshCommandTest, AWrongCommandLineExits64AndHelpIsInBothLanguages) {
   const std::vector<std::vector<std::string>> wrong = {
       {"--bogus"}, {"extra"}, {"--dir"}, {"--dir", "/nonexistent-folder"},
-      {"--host", "example.jp/path"}, {"--host="}};
+      {"--host", "example.jp/path"}, {"--host="}, {"--", "--help"}};
   for (const auto& arguments : wrong) {
     const CommandResult result = RunCommand(kProgram, arguments);
     EXPECT_EQ(result.status, 64) << arguments[0];
@@ -36,6 +44,8 @@ TEST(RefreshCommandTest, AWrongCommandLineExits64AndHelpIsInBothLanguages) {
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(Contains(help.output, "使い方: quillivar-refresh")) << help.output;
   EXPECT_TRUE(Contains(help.output, "Usage: quillivar-refresh")) << help.output;
+  EXPECT_TRUE(Contains(help.output, QUILLIVAR_QUOTE_HOST)) << help.output;
+  EXPECT_EQ(RunCommand(kProgram, {"--version"}).output, "quillivar-refresh " QUILLIVAR_VERSION "\n");
 }
 
 TEST(RefreshCommandTest, RunsInItsOwnFolderAndLogsOneLinePerSelectedIndustry) {
@@ -45,65 +55,161 @@ TEST(RefreshCommandTest, RunsInItsOwnFolderAndLogsOneLinePerSelectedIndustry) {
   const std::string program = dir.File("quillivar-refresh");
   std::filesystem::copy_file(kProgram, program);
   // Every market; 水産・農林業, 銀行業 and 鉱業.
-  WriteBytes(dir.File("UserSetting.dat"),
-             SettingsFile([](int line) { return line <= 10 || (line >= 11 && line <= 13); }));
+  WriteUserSetting(dir.Dir(), [](int line) { return line <= 10 || (line >= 11 && line <= 13); });
   const CommandResult result = RunCommand(program, {"--host", site.Host()});
   EXPECT_EQ(result.status, 0) << result.output;
   const std::string file = ReadBytes(dir.File("brand_code.csv"));
   EXPECT_FALSE(file.empty());
   EXPECT_TRUE(file.ends_with("\r\n"));
+  EXPECT_TRUE(Contains(FirstLine(result.output), " dir=" + dir.Dir() + " ")) << result.output;
   // Standard error is a pipe here: plain lines, in catalogue order.
-  EXPECT_TRUE(result.output.starts_with("[1/3] 水産・農林業: ")) << result.output;
+  EXPECT_TRUE(Contains(result.output, "\n[1/3] 水産・農林業: ")) << result.output;
   EXPECT_TRUE(Contains(result.output, "\n[2/3] 鉱業: ")) << result.output;
   EXPECT_TRUE(Contains(result.output, "\n[3/3] 銀行業: ")) << result.output;
   EXPECT_FALSE(Contains(result.output, "\r"));
-  EXPECT_TRUE(result.output.ends_with("銘柄リストのダウンロードが終了しました。\n"));
+  EXPECT_TRUE(Contains(result.output, "\n銘柄リストのダウンロードが終了しました。\n"));
 }
 
-TEST(RefreshCommandTest, AListThatCannotBeWrittenExits2AndKeepsTheEarlierFile) {
+TEST(RefreshCommandTest, AListThatCannotBeWrittenExits2BeforeAnyRequest) {
   LoopbackSite site(Pages(OneRowPage));
   TempDir dir;
-  WriteBytes(dir.File("UserSetting.dat"), SettingsFile([](int) { return true; }));
+  WriteUserSetting(dir.Dir());
   WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
   ::chmod(dir.File("brand_code.csv").c_str(), 0444);  // read-only for root too
   const CommandResult result = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
   EXPECT_EQ(result.status, 2);
-  EXPECT_TRUE(result.output.ends_with("ファイルが書き込めません\n")) << result.output;
-  EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
-}
-
-TEST(RefreshCommandTest, ASettingsFileThatCannotBeReadExits1BeforeAnyRequest) {
-  // Unlike the window, which goes on with the lines read so far, the command
-  // stops: nobody would see the selection it would write the list with.
-  LoopbackSite site(Pages(OneRowPage));
-  TempDir dir;
-  // A regular file whose every read fails, for root too.
-  std::filesystem::create_symlink("/proc/self/mem", dir.File("UserSetting.dat"));
-  WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
-  const CommandResult result = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.output, "quillivar-refresh: I/O エラー (5)\n");
+  // The folder and the reason, in both languages.
+  EXPECT_TRUE(Contains(LastLine(result.output), dir.Dir() + " に brand_code.csv が書き込めません"));
+  EXPECT_TRUE(LastLine(result.output).ends_with(": Permission denied")) << result.output;
   EXPECT_EQ(site.RequestCount(), 0u);
   EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
+  EXPECT_EQ(FilesIn(dir), 2u);
 }
 
-TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnce) {
-  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+TEST(RefreshCommandTest, SettingsThatSelectNothingOrCannotBeReadExit1BeforeAnyRequest) {
+  // Unlike the window, which goes on with what it has, the command stops:
+  // nobody would see the selection it would write the list with.
+  struct Case {
+    std::string settings;  // "" for no file
+    std::string reason;
+  };
+  const std::vector<Case> cases = {
+      {"", "UserSetting.dat が読めません（ファイルが見つかりません） / cannot read "},
+      {UserSettingText([](int line) { return line > 10; }), "no market is selected in "},
+      {UserSettingText([](int line) { return line <= 10; }), "no industry is selected in "},
+      {"/proc/self/mem", "I/O エラー (5)"},  // a regular file whose every read fails, for root too
+  };
+  for (const Case& settingsCase : cases) {
+    LoopbackSite site(Pages(OneRowPage));
+    TempDir dir;
+    if (settingsCase.settings.starts_with("/")) {
+      std::filesystem::create_symlink(settingsCase.settings, dir.File("UserSetting.dat"));
+    } else if (!settingsCase.settings.empty()) {
+      WriteBytes(dir.File("UserSetting.dat"), settingsCase.settings);
+    }
+    WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
+    const CommandResult result = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(LastLine(result.output), "失敗 / failed")) << result.output;
+    EXPECT_TRUE(Contains(LastLine(result.output), settingsCase.reason)) << result.output;
+    EXPECT_EQ(site.RequestCount(), 0u);
+    EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
+  }
+}
+
+TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnceAndEndTheProcess) {
+  for (const int signal : {SIGINT, SIGTERM}) {
     LoopbackSite site(Pages(OneRowPage, "0050"));
     TempDir dir;
-    WriteBytes(dir.File("UserSetting.dat"), SettingsFile([](int) { return true; }));
+    WriteUserSetting(dir.Dir());
     WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
     const CommandResult result =
         RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()}, signal,
                    [&site] { return site.RequestCount() > 0; });
-    EXPECT_EQ(result.status, status) << result.output;
+    // Ended by the signal itself, so a calling shell loop stops too.
+    EXPECT_EQ(result.signal, signal) << result.output;
     EXPECT_LT(result.secondsAfterSignal, 2.0);
-    EXPECT_TRUE(result.output.ends_with("ダウンロード中止\n")) << result.output;
+    EXPECT_TRUE(Contains(result.output, "\nダウンロード中止\n")) << result.output;
+    EXPECT_TRUE(Contains(LastLine(result.output), "中止 / aborted")) << result.output;
     EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
-                            std::filesystem::directory_iterator()),
-              2);  // no temporary file left behind
+    EXPECT_EQ(FilesIn(dir), 2u);  // no temporary file left behind
   }
+}
+
+TEST(RefreshCommandTest, ASecondRunOnTheSameFolderExits75WithoutARequest) {
+  LoopbackSite site(Pages(OneRowPage, "0050"));  // the first run waits on its first page
+  TempDir dir;
+  WriteUserSetting(dir.Dir());
+  CommandChild first(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
+  ASSERT_TRUE(site.WaitForRequests(1, std::chrono::seconds(10)));
+  const CommandResult second = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
+  EXPECT_EQ(second.status, 75);
+  EXPECT_TRUE(Contains(LastLine(second.output), "another run is using " + dir.Dir()))
+      << second.output;
+  EXPECT_EQ(site.RequestCount(), 1u);
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.Finish().signal, SIGTERM);
+  EXPECT_EQ(FilesIn(dir), 1u);  // no lock file left behind
+}
+
+TEST(RefreshCommandTest, AClosedOrBrokenStandardErrorNeitherEndsNorChangesTheRun) {
+  for (const StandardError standardError : {StandardError::Closed, StandardError::Broken}) {
+    std::atomic<bool> looked{false};
+    LoopbackSite site([&looked](const SiteRequest& request) {
+      while (!looked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return Reply{.body = OneRowPage(request.Param("ids"), 1)};
+    });
+    TempDir dir;
+    WriteUserSetting(dir.Dir());
+    CommandChild child(kProgram, {"--dir", dir.Dir(), "--host", site.Host()}, standardError);
+    ASSERT_TRUE(site.WaitForRequests(1, std::chrono::seconds(10)));
+    // No file the program opened took the closed descriptor of standard error.
+    const std::string standardErrorFile =
+        std::filesystem::read_symlink("/proc/" + std::to_string(child.Pid()) + "/fd/2");
+    if (standardError == StandardError::Closed) {
+      EXPECT_EQ(standardErrorFile, "/dev/null");
+    }
+    looked = true;
+    const CommandResult result = child.Finish();
+    EXPECT_EQ(result.status, 0) << result.signal;
+    const std::string file = ReadBytes(dir.File("brand_code.csv"));
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 33);  // one row in each industry
+    EXPECT_TRUE(file.starts_with("1301,")) << file;
+    EXPECT_EQ(FilesIn(dir), 2u);
+  }
+}
+
+TEST(RefreshCommandTest, TheFirstLineTellsTheRunAndTheLastTheCodesAddedAndRemoved) {
+  const sample::SampleData data;
+  LoopbackSite site(SamplePages(data));
+  TempDir dir;
+  WriteUserSetting(dir.Dir(), [](int line) { return line <= 10 || line == 11; });  // 水産・農林業
+  const std::vector<std::string> arguments = {"--dir", dir.Dir(), "--host", site.Host(), "--"};
+  ASSERT_EQ(RunCommand(kProgram, arguments).status, 0);
+  // The earlier list: its first row gone, and a code the site does not have.
+  std::string previous = ReadBytes(dir.File("brand_code.csv"));
+  const std::string firstRow = previous.substr(0, previous.find("\r\n"));
+  previous.erase(0, firstRow.size() + 2);
+  const std::size_t rows = static_cast<std::size_t>(std::count(previous.begin(), previous.end(), '\n'));
+  WriteBytes(dir.File("brand_code.csv"), previous + Sjis("1000,東証1部,消えた社,水産・農林業\r\n"));
+  const CommandResult result = RunCommand(kProgram, arguments);
+  EXPECT_EQ(result.status, 0) << result.output;
+  const std::regex start("quillivar-refresh " QUILLIVAR_VERSION
+                         R"(: 開始 / start \d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d )"
+                         R"(host=\S+ pid=\d+ dir=(.*) site=(.*))");
+  std::smatch first;
+  const std::string firstLine = FirstLine(result.output);
+  ASSERT_TRUE(std::regex_match(firstLine, first, start)) << firstLine;
+  EXPECT_EQ(first[1], dir.Dir());
+  EXPECT_EQ(first[2], site.Host());
+  const std::size_t name = firstRow.find(',', 5) + 1;
+  const std::string added =
+      SjisToUtf8(firstRow.substr(0, 4) + " " + firstRow.substr(name, firstRow.find(',', name) - name));
+  EXPECT_TRUE(Contains(LastLine(result.output),
+                       "status 0: rows=" + std::to_string(rows + 1) + " previous=" +
+                           std::to_string(rows + 1) + " added=1 (" + added +
+                           ") removed=1 (1000 消えた社)"))
+      << result.output;
 }
 
 }  // namespace

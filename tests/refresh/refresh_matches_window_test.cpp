@@ -8,10 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Unit1.h"
+#include "support/shown_windows.h"
 #include "quote/curl_internet.h"
 #include "refresh/refresh_support.h"
-#include "settings/settings_dialog.h"
 #include "support/temp_dir.h"
 #include "ui/qt_boxes.h"
 
@@ -24,15 +23,11 @@ const char kPrevious[] = "previous\r\n";
 // answered as closed.
 void WindowRun(const std::string& host, const TempDir& dir) {
   CurlInternet internet;
-  TForm1 form1(internet, {host, 2000, dir.Dir()});
-  TForm2 form2(dir.Dir());
-  form1.AttachSettingsDialog(&form2);
-  form1.show();
-  form1.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form1));  // the saved selection applied
+  const auto windows = ShownWindows(internet, {host, 2000, dir.Dir()});
+  ASSERT_NE(windows, nullptr);
   ReadyBoxAnswers boxes;
   boxes.Then(BoxAnswer::kOk);
-  QTest::mouseClick(form1.Button1, Qt::LeftButton);
+  QTest::mouseClick(windows->form1.Button1, Qt::LeftButton);
 }
 
 struct Outcome {
@@ -41,10 +36,11 @@ struct Outcome {
   CommandResult command;
 };
 
-Outcome RunBoth(const LoopbackSite& site, const std::string& settings) {
+Outcome RunBoth(const LoopbackSite& site,
+               const std::function<bool(int line)>& selected = [](int) { return true; }) {
   TempDir windowDir, commandDir;
   for (const TempDir* dir : {&windowDir, &commandDir}) {
-    WriteBytes(dir->File("UserSetting.dat"), settings);
+    WriteUserSetting(dir->Dir(), selected);
     WriteBytes(dir->File("brand_code.csv"), kPrevious);
   }
   WindowRun(site.Host(), windowDir);
@@ -60,7 +56,7 @@ TEST(RefreshMatchesWindowTest, TheSampleSiteWithAMixedSelection) {
   const sample::SampleData data;
   const LoopbackSite site(SamplePages(data));
   // Some markets and some industries, so the filter drops rows both ways.
-  const Outcome outcome = RunBoth(site, SettingsFile([](int line) { return line % 3 != 0; }));
+  const Outcome outcome = RunBoth(site, [](int line) { return line % 3 != 0; });
   EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
   EXPECT_GT(outcome.commandFile.size(), 10'000u);
   EXPECT_TRUE(outcome.commandFile == outcome.windowFile);
@@ -73,7 +69,7 @@ TEST(RefreshMatchesWindowTest, AFixturePageOnEveryPageOfEveryIndustry) {
   std::ifstream in(QUILLIVAR_FIXTURE_PAGE, std::ios::binary);
   const std::string fixture{std::istreambuf_iterator<char>(in), {}};
   const LoopbackSite site(Pages([&fixture](const std::string&, int) { return fixture; }));
-  const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
+  const Outcome outcome = RunBoth(site);
   EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
   EXPECT_EQ(std::count(outcome.commandFile.begin(), outcome.commandFile.end(), '\n'),
             20 * 34);
@@ -82,25 +78,31 @@ TEST(RefreshMatchesWindowTest, AFixturePageOnEveryPageOfEveryIndustry) {
 
 TEST(RefreshMatchesWindowTest, ErrorsExit1AndKeepTheEarlierFileAsTheWindowDoes) {
   struct Case {
-    PageOf pageOf;
+    LoopbackSite::Script script;
     std::string message;
   };
   const std::vector<Case> cases = {
-      {[](const std::string& code, int) {
+      {Pages([](const std::string& code, int) {
          return code != "0050" ? ListPage(code, {}, 1)
                                : ListPage(code, {{"12a4", "東証1部", "x"}, {"1301", "東証1部", "y"}}, 1);
-       },
-       "quillivar-refresh: '12a4' は整数ではありません.\n"},
-      {[](const std::string& code, int) {
+       }),
+       "'12a4' は整数ではありません."},
+      {Pages([](const std::string& code, int) {
          return code == "1050" ? std::string("\xEF\xBB\xBF" "ab\x80" "cd") : ListPage(code, {}, 1);
-       },
-       "quillivar-refresh: UTF-8 Unknown code.\n"},
+       }),
+       "UTF-8 Unknown code."},
+      // A site whose list is gone: not worth another try.
+      {[](const SiteRequest&) { return Reply{.status = 404}; },
+       "「水産・農林業」の 1 ページ目を取得できません（相場サイトがエラー 404 "
+       "を返しました）。銘柄リストは更新していません."},
   };
   for (const Case& errorCase : cases) {
-    const LoopbackSite site(Pages(errorCase.pageOf));
-    const Outcome outcome = RunBoth(site, SettingsFile([](int) { return true; }));
+    const LoopbackSite site(errorCase.script);
+    const Outcome outcome = RunBoth(site);
     EXPECT_EQ(outcome.command.status, 1);
-    EXPECT_TRUE(outcome.command.output.ends_with(errorCase.message)) << outcome.command.output;
+    const std::string& output = outcome.command.output;
+    EXPECT_NE(output.find("\nquillivar-refresh: " + errorCase.message + "\n"), std::string::npos);
+    EXPECT_TRUE(LastLine(output).ends_with("status 1: " + errorCase.message)) << output;
     EXPECT_EQ(outcome.commandFile, kPrevious);
     EXPECT_EQ(outcome.windowFile, kPrevious);
   }

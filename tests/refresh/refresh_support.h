@@ -12,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -41,59 +42,97 @@ inline LoopbackSite::Script Pages(PageOf pageOf, std::string heldCode = "") {
   };
 }
 
-// 43 lines "True" or "False", CR LF, line k (1-based) by `selected`.
-inline std::string SettingsFile(const std::function<bool(int line)>& selected) {
-  std::string file;
-  for (int line = 1; line <= 43; ++line) file += selected(line) ? "True\r\n" : "False\r\n";
-  return file;
-}
-
 struct CommandResult {
   int status = -1;       // the exit status; -1 when it did not exit
+  int signal = 0;        // the signal that ended it, if one did
   std::string output;    // standard output and error, as written
   double secondsAfterSignal = 0;
 };
 
+// Where the program's standard error goes: with standard output into the
+// result, nowhere (closed), or into a pipe that nobody reads any more.
+enum class StandardError { Captured, Closed, Broken };
+
+// The program running with `arguments`, as a scheduler starts it.
+class CommandChild {
+ public:
+  CommandChild(const std::string& program, const std::vector<std::string>& arguments,
+               StandardError standardError = StandardError::Captured) {
+    // Built before the fork: the child of a threaded process must not allocate.
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    int output[2];
+    int broken[2];
+    if (::pipe2(output, O_CLOEXEC) != 0 || ::pipe2(broken, O_CLOEXEC) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(output[1], 1);
+      if (standardError == StandardError::Captured) ::dup2(output[1], 2);
+      if (standardError == StandardError::Closed) ::close(2);
+      if (standardError == StandardError::Broken) ::dup2(broken[1], 2);
+      ::execv(program.c_str(), argv.data());
+      ::_exit(127);
+    }
+    for (const int fd : {output[1], broken[0], broken[1]}) ::close(fd);
+    outputFd_ = output[0];
+  }
+  CommandChild(const CommandChild&) = delete;
+  CommandChild& operator=(const CommandChild&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  void Signal(int signal) {
+    signalled_ = std::chrono::steady_clock::now();
+    ::kill(pid_, signal);
+  }
+
+  // Reads the output to its end and waits for the program to end.
+  CommandResult Finish() {
+    CommandResult result;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(outputFd_, buffer, sizeof buffer)) > 0;) {
+      result.output.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(outputFd_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    result.secondsAfterSignal =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled_).count();
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    return result;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int outputFd_ = -1;
+  std::chrono::steady_clock::time_point signalled_ = std::chrono::steady_clock::now();
+};
+
 // Runs the program with `arguments`. With a signal, sends it once
-// `sendWhen` holds, and times how long the program takes to exit after it.
+// `sendWhen` holds, and times how long the program takes to end after it.
 inline CommandResult RunCommand(const std::string& program,
                                 const std::vector<std::string>& arguments, int signal = 0,
                                 const std::function<bool()>& sendWhen = {}) {
-  // Built before the fork: the child of a threaded process must not allocate.
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return {};
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(pipeFds[1], 1);
-    ::dup2(pipeFds[1], 2);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ::close(pipeFds[1]);
-  CommandResult result;
-  auto signalled = std::chrono::steady_clock::now();
+  CommandChild child(program, arguments);
   if (signal != 0) {
-    const auto deadline = signalled + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!sendWhen() && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    signalled = std::chrono::steady_clock::now();
-    ::kill(child, signal);
+    child.Signal(signal);
   }
-  char buffer[4096];
-  for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
-    result.output.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  result.secondsAfterSignal =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
-  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-  return result;
+  return child.Finish();
+}
+
+// The first and the last line of an output, without their line ends.
+inline std::string FirstLine(const std::string& output) {
+  return output.substr(0, output.find('\n'));
+}
+inline std::string LastLine(const std::string& output) {
+  std::string_view text(output);
+  if (text.ends_with('\n')) text.remove_suffix(1);
+  return std::string(text.substr(text.rfind('\n') + 1));  // npos + 1: from the start
 }
 
 }  // namespace quillivar::testing

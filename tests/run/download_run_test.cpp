@@ -51,23 +51,21 @@ Text Lines(const std::vector<Text>& rows) {
 
 class DownloadRunTest : public ::testing::Test {
  protected:
-  DownloadRunTest() {
-    ui.executableDirectory = dir.Dir();
-    ui.CheckAll(true);
-  }
+  DownloadRunTest() { ui.CheckAll(true); }
 
   // Scripts what FetchIndustryRows returns for an industry code.
   void Serve(const std::string& code, const Text& rowsText) { served[code] = rowsText; }
 
   void RunWith(StockListFile& file) {
-    DownloadRun run(ui, fields, [this](const Text& code, AbortPoint&) -> std::optional<Text> {
+    const auto fetch = [this](const Text& code, AbortPoint&) -> std::optional<Text> {
       fetched.push_back(code);
       if (onFetch) onFetch(code);
       if (fields.AbortRequested) return std::nullopt;
       const auto found = served.find(code);
       return found == served.end() ? Text() : found->second;
-    }, file);
-    end = run.Button1Click();
+    };
+    DownloadRun run(ui, ui, ui, fields, folder, fetch, file);
+    end = run.Execute();
     count = run.Count();
   }
   void Run() { RunWith(realFile); }
@@ -83,8 +81,9 @@ class DownloadRunTest : public ::testing::Test {
   }
 
   TempDir dir;
+  Text folder = dir.Dir();
   FakeUi ui;
-  MainWindowFields fields;
+  RunState fields;
   ReplacingStockListFile realFile;
   std::map<std::string, Text> served;
   std::vector<Text> fetched;
@@ -277,7 +276,7 @@ TEST_F(DownloadRunTest, AReadOnlyTargetIsReportedAndKeptByteForByte) {
 }
 
 TEST_F(DownloadRunTest, AFolderThatIsGoneIsReported) {
-  ui.executableDirectory = dir.File("gone/");
+  folder = dir.File("gone/");
   Run();
   EXPECT_TRUE(ui.HasEvent(kCannotWrite));
   ExpectIdleAfterRun();

@@ -293,7 +293,9 @@ TEST_F(SettingsDialogTest, TheKeyboardFocusFollowsTheLayoutsOrder) {
                                        15, 17, 19, 20, 23, 24, 28, 31, 32, 33, 34,
                                        35, 36, 37, 38, 40, 41, 42, 43, 44, 39, 27};
   std::vector<QWidget*> expected;
-  for (int box = 1; box <= 10; ++box) expected.push_back(dialog.CheckBox(box));
+  for (int box = kMarketBoxes.first; box <= kMarketBoxes.last; ++box) {
+    expected.push_back(dialog.CheckBox(box));
+  }
   for (int box : industries) expected.push_back(dialog.CheckBox(box));
   // Tab stops only at the selected radio button, as in any exclusive group.
   for (QWidget* widget : std::initializer_list<QWidget*>{dialog.BitBtn3, dialog.BitBtn4,

@@ -33,15 +33,14 @@ std::string Lines(int count, const std::string& line, const std::string& end = "
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  SettingsFileTest() { ui.executableDirectory = dir.Dir(); }
 
   std::string Path() const { return dir.File("UserSetting.dat"); }
   // Start-up as the main window does it: read at creation, apply at the
   // first activation; the boxes start checked as the dialog creates them.
   void StartUp() {
     ui.CheckAll(true);
-    LoadSelectionAtCreate(ui, fields);
-    ApplyLoadedSelection(ui, fields);
+    read = ReadSelectionAtStart(dir.Dir());
+    ApplyLoadedSelection(ui, read.flags);
   }
   std::vector<int> Checked() const {
     std::vector<int> boxes;
@@ -53,7 +52,7 @@ class SettingsFileTest : public ::testing::Test {
 
   TempDir dir;
   FakeUi ui;
-  MainWindowFields fields;
+  SettingsRead read;
 };
 
 TEST_F(SettingsFileTest, WritesFortyThreeLinesInSettingsOrder) {
@@ -79,7 +78,6 @@ TEST_F(SettingsFileTest, LineElevenIsCheckBoxTwelveAndLineTwelveCheckBoxThirteen
   EXPECT_EQ(IndustryNameOfCode("0050"), IndustryCatalogue()[0].name);
 
   WriteBytes(Path(), Lines(11, "False") + "True\r\n" + Lines(31, "False"));
-  fields = {};
   StartUp();
   EXPECT_EQ(Checked(), std::vector<int>{13});
 }
@@ -93,7 +91,6 @@ TEST_F(SettingsFileTest, MissingLinesCountAsFalse) {
 TEST_F(SettingsFileTest, OnlyExactlyTrueCounts) {
   for (const char* other : {"true", "TRUE", "True ", " True", "1", "\xEF\xBB\xBFTrue"}) {
     WriteBytes(Path(), Lines(43, other));
-    fields = {};
     StartUp();
     EXPECT_TRUE(Checked().empty()) << other;
   }
@@ -105,7 +102,6 @@ TEST_F(SettingsFileTest, ReadsLfOnlyLinesAndIgnoresLinesAfterTheFortyThird) {
   EXPECT_EQ(Checked().size(), 43u);
 
   WriteBytes(Path(), Lines(43, "False") + Lines(7, "True"));
-  fields = {};
   StartUp();
   EXPECT_TRUE(Checked().empty());
 }
@@ -113,13 +109,14 @@ TEST_F(SettingsFileTest, ReadsLfOnlyLinesAndIgnoresLinesAfterTheFortyThird) {
 TEST_F(SettingsFileTest, NoFileOrAFolderOfThatNameIsSilentAndClearsEveryBox) {
   StartUp();
   EXPECT_TRUE(Checked().empty());
-  EXPECT_TRUE(ui.EventsWithPrefix("error:").empty());
-  EXPECT_EQ(fields.ExeDir, dir.Dir());
+  EXPECT_FALSE(read.found);
+  EXPECT_EQ(read.failure, std::nullopt);
 
   std::filesystem::create_directory(Path());
   StartUp();
   EXPECT_TRUE(Checked().empty());
-  EXPECT_TRUE(ui.EventsWithPrefix("error:").empty());
+  EXPECT_FALSE(read.found);
+  EXPECT_EQ(read.failure, std::nullopt);
 }
 
 TEST_F(SettingsFileTest, SavingThenReadingGivesTheSameBoxes) {
@@ -188,14 +185,14 @@ TEST_F(SettingsFileTest, AReadFailingMidFileKeepsTheLinesBeforeAndCreationGoesOn
   const std::size_t openBefore = OpenFileCount();
   {
     FailingFileBytes failing({.failingRead = 2, .code = EIO});
-    LoadSelectionAtCreate(ui, fields);
+    read = ReadSelectionAtStart(dir.Dir());
     ASSERT_EQ(failing.Failures(), 1) << "the fault never reached the reader";
   }
-  EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (5)"});
-  EXPECT_EQ(fields.ExeDir, dir.Dir());
+  EXPECT_EQ(read.failure, Sjis("I/O エラー (5)"));
+  EXPECT_TRUE(read.found);
   SelectionFlags expected{};
   expected[0] = expected[2] = true;
-  EXPECT_EQ(fields.LoadedSelection, expected);
+  EXPECT_EQ(read.flags, expected);
   EXPECT_EQ(OpenFileCount(), openBefore);  // the file was let go
 }
 
@@ -204,10 +201,10 @@ TEST_F(SettingsFileTest, AFileThatOpensButCannotBeReadIsReported) {
   const std::size_t openBefore = OpenFileCount();
   {
     FailingFileBytes failing({.failingRead = 1, .code = EIO});
-    LoadSelectionAtCreate(ui, fields);
+    read = ReadSelectionAtStart(dir.Dir());
   }
-  EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (5)"});
-  EXPECT_EQ(fields.LoadedSelection, (SelectionFlags{}));
+  EXPECT_EQ(read.failure, Sjis("I/O エラー (5)"));
+  EXPECT_EQ(read.flags, (SelectionFlags{}));
   EXPECT_EQ(OpenFileCount(), openBefore);
 }
 

@@ -60,24 +60,21 @@ void FakeUi::SetStatusText(const Text& text) {
   events.push_back("status:" + SjisToUtf8(text));
 }
 
-void FakeUi::ShowSettingsDialog() { events.push_back("settings"); }
+void FakeUi::SetBusy(bool busy) {
+  for (const int index : {0, 1}) {
+    buttonEnabled[index] = !busy;
+    events.push_back("button" + std::to_string(index + 1) + (busy ? ":off" : ":on"));
+  }
+}
 
-Text FakeUi::ExecutableDirectory() { return executableDirectory; }
-
-void FakeUi::SetTimer1(bool on) {
+void FakeUi::SetStatusTimer(bool on) {
   timerOn = on;
   events.push_back(on ? "timer:on" : "timer:off");
 }
 
-void FakeUi::SetButtonEnabled(MainButton button, bool enabled) {
-  const int index = static_cast<int>(button);
-  buttonEnabled[index] = enabled;
-  events.push_back("button" + std::to_string(index + 1) + (enabled ? ":on" : ":off"));
-}
+bool FakeUi::IsChecked(int checkBox) const { return checkBoxes.at(checkBox); }
 
-bool FakeUi::IsCheckBoxChecked(int checkBox) { return checkBoxes.at(checkBox); }
-
-void FakeUi::SetCheckBoxChecked(int checkBox, bool checked) {
+void FakeUi::SetChecked(int checkBox, bool checked) {
   checkBoxes.at(checkBox) = checked;
   events.push_back("check:" + std::to_string(checkBox) + "=" + (checked ? "1" : "0"));
 }

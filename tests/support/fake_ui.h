@@ -9,25 +9,27 @@
 #include <string>
 #include <vector>
 
-#include "ui/ui_services.h"
+#include "catalogue/catalogue.h"
+#include "pump/event_pump.h"
+#include "ui/run_view.h"
 
 namespace quillivar::testing {
 
-class FakeUi : public UiServices {
+// The pump, the run's view and the check boxes, as the window supplies them.
+class FakeUi : public EventPump, public RunView, public CheckBoxes {
  public:
   FakeUi();
 
   // Events, in order, as readable UTF-8: "confirm:…", "info:…", "error:…",
-  // "status:…", "timer:on", "button1:off", "settings", "check:12=1".
+  // "status:…", "timer:on", "button1:off", "check:12=1".
   std::vector<std::string> events;
   std::vector<Text> statusTexts;  // raw Shift-JIS, in order
 
   std::deque<bool> confirmationAnswers;  // empty: answer OK
-  Text executableDirectory = "/nonexistent/";
   long long pumpCount = 0;
   bool timerOn = false;
   std::array<bool, 3> buttonEnabled{true, true, true};
-  std::array<bool, 45> checkBoxes{};  // index = check box number
+  std::array<bool, kCheckBoxNumbers> checkBoxes{};  // index = check box number
 
   // Runs `action` inside the n-th call of PumpEvents (1-based).
   void AtPump(long long n, std::function<void()> action);
@@ -44,12 +46,10 @@ class FakeUi : public UiServices {
   void ShowInformation(const Text& message) override;
   void ShowErrorBox(const Text& message) override;
   void SetStatusText(const Text& text) override;
-  void ShowSettingsDialog() override;
-  Text ExecutableDirectory() override;
-  void SetTimer1(bool on) override;
-  void SetButtonEnabled(MainButton button, bool enabled) override;
-  bool IsCheckBoxChecked(int checkBox) override;
-  void SetCheckBoxChecked(int checkBox, bool checked) override;
+  void SetBusy(bool busy) override;
+  void SetStatusTimer(bool on) override;
+  bool IsChecked(int checkBox) const override;
+  void SetChecked(int checkBox, bool checked) override;
 
  private:
   std::map<long long, std::function<void()>> scheduled_;

@@ -261,7 +261,7 @@ bool LoopbackSite::SendChunks(int fd, const Reply& reply, std::size_t& sent) {
     const std::string piece = reply.chunks(sent);
     char size[32];
     std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
-    if (piece.empty()) return SendAll(fd, std::string(size) + "\r\n");
+    if (piece.empty()) return !reply.lastChunk || SendAll(fd, std::string(size) + "\r\n");
     if (!SendAll(fd, size) || !SendAll(fd, piece, sent) || !SendAll(fd, "\r\n")) return false;
   }
   return false;

@@ -69,6 +69,7 @@ struct Reply {
   // Instead of `body`, a chunked body made as it goes: given the body bytes
   // sent so far, the next piece, or "" for the end.
   std::function<std::string(std::size_t sent)> chunks{};
+  bool lastChunk = true;  // false: the chunked body stops short of its end
   Then then = Then::KeepAlive;  // the connection afterwards; Hold: until the site stops
 
   static Reply Silent() { return {.answered = false, .then = Then::Hold}; }

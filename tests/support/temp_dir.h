@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdlib.h>
 
@@ -40,6 +41,21 @@ inline std::string ReadBytes(const std::string& path) {
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+// UserSetting.dat as the settings dialog saves it: 43 lines "True" or
+// "False", CR LF, line k (1-based) "True" where `selected(k)`.
+inline std::string UserSettingText(const std::function<bool(int line)>& selected) {
+  std::string file;
+  for (int line = 1; line <= 43; ++line) file += selected(line) ? "True\r\n" : "False\r\n";
+  return file;
+}
+
+// Writes that file into `folder` (ending with "/"); every box by default.
+inline void WriteUserSetting(
+    const std::string& folder,
+    const std::function<bool(int line)>& selected = [](int) { return true; }) {
+  WriteBytes(folder + "UserSetting.dat", UserSettingText(selected));
 }
 
 }  // namespace quillivar::testing

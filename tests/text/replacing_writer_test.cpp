@@ -1,18 +1,22 @@
 // What a save changes besides the contents, and what a killed save leaves.
-// Linked with --wrap: a test can refuse nameless temporary files or freeze a
-// save at its n-th step. Root ignores permissions: those cases run in a child
+// Linked with --wrap: a test can refuse nameless temporary files or attributes,
+// act just before the target is opened, or freeze a save at its n-th step. Root ignores permissions: those cases run in a child
 // that has become an ordinary user.
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +28,8 @@ namespace {
 
 struct SaveHooks {
   bool refuseUnnamedFiles = false;
+  bool refuseAttributes = false;
+  void (*beforeOpenForWriting)() = nullptr;  // once
   int freezeAtStep = 0;  // 0: never
   int steps = 0;
 };
@@ -48,10 +54,11 @@ STEPPED_CALL(ssize_t, write, (int fd, const void* data, size_t size), (fd, data,
 STEPPED_CALL(int, fsync, (int fd), (fd))
 STEPPED_CALL(int, linkat, (int fromDir, const char* from, int toDir, const char* to, int flags),
              (fromDir, from, toDir, to, flags))
-STEPPED_CALL(int, rename, (const char* from, const char* to), (from, to))
+STEPPED_CALL(int, renameat, (int fromDir, const char* from, int toDir, const char* to),
+             (fromDir, from, toDir, to))
 
-extern "C" int __real_open(const char* path, int flags, ...);
-extern "C" int __wrap_open(const char* path, int flags, ...) {
+extern "C" int __real_openat(int dir, const char* path, int flags, ...);
+extern "C" int __wrap_openat(int dir, const char* path, int flags, ...) {
   va_list args;
   va_start(args, flags);
   const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
@@ -60,10 +67,22 @@ extern "C" int __wrap_open(const char* path, int flags, ...) {
     errno = EOPNOTSUPP;
     return -1;
   }
+  if (hooks.beforeOpenForWriting != nullptr && (flags & O_ACCMODE) == O_WRONLY) {
+    std::exchange(hooks.beforeOpenForWriting, nullptr)();
+  }
   Step();
-  const int fd = __real_open(path, flags, mode);
+  const int fd = __real_openat(dir, path, flags, mode);
   Step();
   return fd;
+}
+
+extern "C" int __real_fsetxattr(int fd, const char* name, const void* value, size_t size,
+                                int flags);
+extern "C" int __wrap_fsetxattr(int fd, const char* name, const void* value, size_t size,
+                                int flags) {
+  if (!hooks.refuseAttributes) return __real_fsetxattr(fd, name, value, size, flags);
+  errno = EOPNOTSUPP;
+  return -1;
 }
 
 namespace quillivar {
@@ -232,15 +251,20 @@ TEST_F(AsUsersTest, InAStickyFolderReplacesItsOwnFilesAndWritesOthersInPlace) {
     MakeFile(shared + "own.csv", "old", uid, uid, 0644);
     MakeFile(shared + "others.csv", "old", kOther, kOther, 0666);
     const ino_t othersBefore = StatOf(shared + "others.csv").st_ino;
-    // A link that neither the user nor the folder's owner made is not followed.
-    const std::string victim = Folder(dir, "victim" + std::to_string(uid), uid, 0755) + "v";
+    // A link that neither the user nor the folder's owner made is not followed,
+    // at the end of the path or on the way.
+    const std::string victimFolder = Folder(dir, "victim" + std::to_string(uid), uid, 0755);
+    const std::string victim = victimFolder + "v";
     MakeFile(victim, "kept", uid, uid, 0644);
     fs::create_symlink(victim, shared + "planted.csv");
+    fs::create_symlink(victimFolder, shared + "via");
     ::lchown((shared + "planted.csv").c_str(), 4321, 4321);
+    ::lchown((shared + "via").c_str(), 4321, 4321);
 
     EXPECT_EQ(SaveAs(uid, shared + "own.csv", "new"), kSaved);
     EXPECT_EQ(SaveAs(uid, shared + "others.csv", "new"), kSaved);
     EXPECT_EQ(SaveAs(uid, shared + "planted.csv", "new"), "ファイルへのアクセスが拒否されました");
+    EXPECT_EQ(SaveAs(uid, shared + "via/v", "new"), "ファイルへのアクセスが拒否されました");
     EXPECT_EQ(ReadBytes(shared + "own.csv"), "new\r\n");
     EXPECT_EQ(ReadBytes(shared + "others.csv"), "new\r\n");
     EXPECT_EQ(StatOf(shared + "others.csv").st_uid, kOther);
@@ -248,8 +272,101 @@ TEST_F(AsUsersTest, InAStickyFolderReplacesItsOwnFilesAndWritesOthersInPlace) {
       EXPECT_EQ(StatOf(shared + "others.csv").st_ino, othersBefore);
     }
     EXPECT_EQ(ReadBytes(victim), "kept");
-    EXPECT_EQ(EntriesIn(shared), 3u);
+    EXPECT_EQ(EntriesIn(shared), 4u);
   }
+}
+
+// Between the check of the name and the open, another file takes its place:
+// a link to another file, then a plain file.
+TEST(ReplacingWriterRaceTest, RefusesAFilePutInPlaceOfTheOneChecked) {
+  TempDir dir;
+  static std::string folder;  // for the hooks
+  folder = dir.Dir();
+  WriteBytes(folder + "victim", "kept");
+  fs::create_symlink(folder + "victim", folder + "link");
+  for (const auto swap : {+[] { fs::rename(folder + "link", folder + "list.csv"); },
+                          +[] { fs::rename(folder + "other", folder + "list.csv"); }}) {
+    fs::remove(folder + "list.csv");
+    WriteBytes(folder + "list.csv", "old");
+    WriteBytes(folder + "other", "other");
+    hooks.beforeOpenForWriting = swap;
+    EXPECT_EQ(SaveAs(kRoot, folder + "list.csv", "new"), "ファイルへのアクセスが拒否されました");
+  }
+  hooks = {};
+  EXPECT_EQ(ReadBytes(folder + "victim"), "kept");
+  EXPECT_EQ(ReadBytes(folder + "list.csv"), "other");
+}
+
+std::string LittleEndian(std::uint32_t value, int bytes) {
+  std::string text;
+  for (int k = 0; k < bytes; ++k) text += static_cast<char>(value >> 8 * k & 0xFF);
+  return text;
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+  std::string value(256, '\0');
+  const ssize_t got = ::getxattr(path.c_str(), name, value.data(), value.size());
+  return value.substr(0, got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
+TEST(ReplacingWriterAttributeTest, KeepsTheAclAndUserAttributesOrNarrowsTheGroup) {
+  TempDir dir;
+  const std::string path = dir.File("list.csv");
+  WriteBytes(path, "old");
+  // Another user may write, the owning group nothing; the mask is rw-.
+  std::string acl = LittleEndian(2, 4);
+  const std::uint32_t entries[][3] = {
+      {0x01, 6, ~0u}, {0x02, 6, kOther}, {0x04, 0, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}};
+  for (const auto& [tag, permissions, id] : entries) {
+    acl += LittleEndian(tag, 2) + LittleEndian(permissions, 2) + LittleEndian(id, 4);
+  }
+  const char kAcl[] = "system.posix_acl_access";
+  if (::setxattr(path.c_str(), kAcl, acl.data(), acl.size(), 0) != 0) GTEST_SKIP() << "no ACLs";
+  const bool userAttributes = ::setxattr(path.c_str(), "user.origin", "site", 4, 0) == 0;
+
+  Save(path, "new");
+  EXPECT_EQ(Attribute(path, kAcl), acl);
+  if (userAttributes) {
+    EXPECT_EQ(Attribute(path, "user.origin"), "site");
+  }
+  EXPECT_EQ(StatOf(path).st_mode & 0777, 0660u);
+  hooks.refuseAttributes = true;
+  Save(path, "newer");
+  hooks = {};
+  EXPECT_EQ(Attribute(path, kAcl), "");
+  EXPECT_EQ(StatOf(path).st_mode & 0777, 0600u);  // not the mask's rw- for the group
+}
+
+TEST(ReplacingWriterNameTest, SavesUnderANameOf255Bytes) {
+  std::string name = "xy";
+  for (int k = 0; k < 83; ++k) name += "\xE3\x81\x82";  // "あ" in UTF-8
+  name += ".csv";
+  for (const bool named : {false, true}) {
+    TempDir dir;
+    hooks.refuseUnnamedFiles = named;
+    Save(dir.File(name), "first");
+    Save(dir.File(name), "second");
+    hooks = {};
+    EXPECT_EQ(ReadBytes(dir.File(name)), "second\r\n");
+    EXPECT_EQ(EntriesIn(dir.Dir()), 1u);
+  }
+}
+
+// A single file bind-mounted over the target, as containers hand a file in.
+TEST(ReplacingWriterMountTest, WritesAFileMountedOnItsOwnInPlace) {
+  TempDir dir;
+  const std::string source = dir.File("handed-in");
+  const std::string path = dir.File("brand_code.csv");
+  WriteBytes(source, "old");
+  WriteBytes(path, "");
+  if (::mount(source.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "cannot mount here";
+  }
+  const std::string outcome = SaveAs(kRoot, path, "new");
+  ::umount2(path.c_str(), MNT_DETACH);
+  EXPECT_EQ(outcome, kSaved);
+  EXPECT_EQ(ReadBytes(source), "new\r\n");
+  EXPECT_EQ(EntriesIn(dir.Dir()), 2u);
 }
 
 class ReplacingWriterCrashTest : public ::testing::TestWithParam<bool> {

@@ -150,9 +150,7 @@ class Program {
 // A scratch program folder with every box checked and an earlier list.
 struct Folder {
   Folder() {
-    std::string settings;
-    for (int line = 0; line < 43; ++line) settings += "True\r\n";
-    WriteBytes(dir.File("UserSetting.dat"), settings);
+    WriteUserSetting(dir.Dir());
     WriteBytes(dir.File("brand_code.csv"), kPreviousList);
   }
   std::string List() const { return ReadBytes(dir.File("brand_code.csv")); }

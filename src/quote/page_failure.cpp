@@ -1,0 +1,67 @@
+#include "quote/page_failure.h"
+
+#include "catalogue/catalogue.h"
+#include "text/code_page.h"
+
+namespace quillivar {
+
+bool TransferFailure::IsTransient() const {
+  switch (kind) {
+    case Kind::CannotConnect:
+    case Kind::ConnectionLost:
+    case Kind::Stalled:
+      return true;
+    case Kind::HttpStatus:
+      return detail == 429 || (detail >= 500 && detail <= 599);
+    default:
+      return false;
+  }
+}
+
+Text TransferFailureText(const TransferFailure& failure) {
+  using Kind = TransferFailure::Kind;
+  const Text number = IntToText(static_cast<long long>(failure.detail));
+  switch (failure.kind) {
+    case Kind::NoClient:
+      return Sjis("通信を開始できません");
+    case Kind::HostNotFound:
+      return Sjis("相場サイトのホスト名が見つかりません");
+    case Kind::CannotConnect:
+      return Sjis("相場サイトに接続できません");
+    case Kind::ProxyFailed:
+      return Sjis("プロキシを経由して接続できません");
+    case Kind::ConnectionLost:
+      return Sjis("受信の途中で接続が切れました");
+    case Kind::Stalled:
+      return Sjis("相場サイトが ") + number + Sjis(" 秒間応答しません");
+    case Kind::HttpStatus:
+      return Sjis("相場サイトがエラー ") + number + Sjis(" を返しました");
+    case Kind::Other:
+      break;
+  }
+  return Sjis("通信エラー (") + number + ")";
+}
+
+namespace {
+
+// "「建設業」の 2 ページ目"
+Text PageName(const Text& industryCode, long long pageNumber) {
+  return Sjis("「") + IndustryNameOfCode(industryCode) + Sjis("」の ") +
+         IntToText(pageNumber) + Sjis(" ページ目");
+}
+
+}  // namespace
+
+Text PageFailedMessage(const Text& industryCode, long long pageNumber,
+                       const TransferFailure& failure) {
+  return PageName(industryCode, pageNumber) + Sjis("を取得できません（") +
+         TransferFailureText(failure) + Sjis("）。銘柄リストは更新していません");
+}
+
+Text PageRetryStatus(const Text& industryCode, long long pageNumber,
+                     const TransferFailure& failure, int retry, int retries) {
+  return TransferFailureText(failure) + Sjis("。") + PageName(industryCode, pageNumber) +
+         Sjis("を再試行します (") + IntToText(retry) + "/" + IntToText(retries) + ")";
+}
+
+}  // namespace quillivar

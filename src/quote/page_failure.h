@@ -1,0 +1,22 @@
+// What the user reads when a list page cannot be had, and when it is tried
+// again. Shift-JIS, like every text of the program.
+#pragma once
+
+#include "quote/internet.h"
+#include "text/text.h"
+
+namespace quillivar {
+
+// The cause alone, e.g. "相場サイトに接続できません".
+Text TransferFailureText(const TransferFailure& failure);
+
+// The error that ends the run: the industry by its name, the page, the cause.
+Text PageFailedMessage(const Text& industryCode, long long pageNumber,
+                       const TransferFailure& failure);
+
+// The status line while the fetch waits to try the page again: retry
+// `retry` of `retries`.
+Text PageRetryStatus(const Text& industryCode, long long pageNumber,
+                     const TransferFailure& failure, int retry, int retries);
+
+}  // namespace quillivar

@@ -1,0 +1,27 @@
+// What the download run shows the user and asks of them. The window and the
+// terminal each implement it; the run reaches neither toolkit nor terminal any
+// other way. All texts are Shift-JIS.
+#pragma once
+
+#include "text/text.h"
+
+namespace quillivar {
+
+class RunView {
+ public:
+  virtual ~RunView() = default;
+
+  // "確認", OK and キャンセル; true only for OK.
+  virtual bool AskConfirmation(const Text& question) = 0;
+  virtual void ShowInformation(const Text& message) = 0;
+  // The message as raised; the box itself adds the closing "." by
+  // ErrorBoxText's rule.
+  virtual void ShowErrorBox(const Text& message) = 0;
+  virtual void SetStatusText(const Text& text) = 0;
+  // While a run is busy, the start and settings buttons take no click.
+  virtual void SetBusy(bool busy) = 0;
+  // The status timer, whose ticks alternate the waiting texts.
+  virtual void SetStatusTimer(bool on) = 0;
+};
+
+}  // namespace quillivar
