@@ -14,7 +14,7 @@ if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
 fi
 
 bash scripts/install-deps.sh
-cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 > /dev/null
+cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ > /dev/null
 cmake --build build-fuzz -j "$(nproc)"
 
 scratch=$(mktemp -d)

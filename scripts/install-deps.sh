@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that Quillivar needs to build, test and run.
+# Installs the Debian packages that Quillivar needs to build, test and run.
 # Skips what is present; uses sudo when not root.
 set -euo pipefail
 
@@ -10,7 +10,7 @@ packages=(
   libcpp-httplib-dev
   googletest libgtest-dev libgmock-dev
   libbenchmark-dev
-  clang-14 libclang-rt-14-dev
+  clang libclang-rt-dev
   fonts-ipafont-gothic
   librsvg2-bin
   desktop-file-utils

@@ -21,6 +21,9 @@ bash scripts/fuzz.sh 15
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIVAR_SANITIZE=ON > /dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+# Faults and leaks of the system's own libraries are tolerated by library,
+# in every test and in every process a test starts.
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:suppressions='$PWD/tests/sanitizer/asan.supp'" \
+LSAN_OPTIONS="suppressions='$PWD/tests/sanitizer/lsan.supp'" \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"

@@ -306,7 +306,8 @@ TEST_F(SettingsDialogTest, TheKeyboardFocusFollowsTheLayoutsOrder) {
   expected.push_back(dialog.CheckBox(1));
   std::vector<QWidget*> visited;
   ShowAnd([&] {
-    QApplication::setActiveWindow(&dialog);
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     dialog.CheckBox(1)->setFocus(Qt::TabFocusReason);
     visited.push_back(QApplication::focusWidget());
     for (std::size_t i = 1; i < expected.size(); ++i) {

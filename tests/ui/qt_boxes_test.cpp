@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <list>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -29,22 +29,24 @@ struct Seen {
 };
 
 // Runs `answer` on the next box that opens, after noting what it shows. The
-// note outlives the call: the poll writes it later, from the box's own loop.
-const Seen& WhenBoxOpens(std::function<void(QMessageBox*)> answer) {
-  static std::list<Seen> notes;
-  Seen& seen = notes.emplace_back();
+// poll writes the note later, from the box's own loop; both it and the caller
+// hold the note.
+std::shared_ptr<const Seen> WhenBoxOpens(std::function<void(QMessageBox*)> answer) {
+  auto seen = std::make_shared<Seen>();
   auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, &seen, answer] {
+  QObject::connect(poll, &QTimer::timeout, [poll, seen, answer] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
     poll->stop();
     poll->deleteLater();
-    seen.name = box->objectName().toStdString();
-    seen.title = box->windowTitle().toStdString();
-    seen.text = box->text().toStdString();
-    seen.icon = box->icon();
-    for (QAbstractButton* button : box->buttons()) seen.buttons.push_back(button->text().toStdString());
-    seen.offCentre =
+    seen->name = box->objectName().toStdString();
+    seen->title = box->windowTitle().toStdString();
+    seen->text = box->text().toStdString();
+    seen->icon = box->icon();
+    for (QAbstractButton* button : box->buttons()) {
+      seen->buttons.push_back(button->text().toStdString());
+    }
+    seen->offCentre =
         box->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
     answer(box);
   });
@@ -58,13 +60,13 @@ QPushButton* Button(QMessageBox* box, const char* name) {
 
 TEST(QtBoxesTest, ConfirmationIsTrueOnlyForOk) {
   const Text question = Sjis("銘柄リストをダウンロードします。よろしいですか？");
-  const Seen& seen = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  const auto seen = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
   EXPECT_TRUE(AskConfirmationBox(question));
-  EXPECT_EQ(seen.name, "ConfirmationBox");
-  EXPECT_EQ(seen.title, "確認");
-  EXPECT_EQ(seen.text, "銘柄リストをダウンロードします。よろしいですか？");
-  EXPECT_EQ(seen.icon, QMessageBox::Question);
-  EXPECT_EQ(seen.buttons, (std::vector<std::string>{"OK", "キャンセル"}));
+  EXPECT_EQ(seen->name, "ConfirmationBox");
+  EXPECT_EQ(seen->title, "確認");
+  EXPECT_EQ(seen->text, "銘柄リストをダウンロードします。よろしいですか？");
+  EXPECT_EQ(seen->icon, QMessageBox::Question);
+  EXPECT_EQ(seen->buttons, (std::vector<std::string>{"OK", "キャンセル"}));
 
   WhenBoxOpens([](QMessageBox* box) { Button(box, "CancelButton")->click(); });
   EXPECT_FALSE(AskConfirmationBox(question));
@@ -80,26 +82,26 @@ TEST(QtBoxesTest, ConfirmationAnswersEnterWithOkAndEscapeOrClosingWithCancel) {
 }
 
 TEST(QtBoxesTest, InformationHasTheApplicationTitleAndNoIcon) {
-  const Seen& seen = WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+  const auto seen = WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
   ShowInformationBox(Sjis("ファイルが書き込めません"));
-  EXPECT_EQ(seen.name, "InformationBox");
-  EXPECT_EQ(seen.title, "qt_boxes_test");  // the executable's name, cut at its first "."
-  EXPECT_EQ(seen.text, "ファイルが書き込めません");
-  EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-  EXPECT_EQ(seen.buttons, std::vector<std::string>{"OK"});
+  EXPECT_EQ(seen->name, "InformationBox");
+  EXPECT_EQ(seen->title, "qt_boxes_test");  // the executable's name, cut at its first "."
+  EXPECT_EQ(seen->text, "ファイルが書き込めません");
+  EXPECT_EQ(seen->icon, QMessageBox::NoIcon);
+  EXPECT_EQ(seen->buttons, std::vector<std::string>{"OK"});
 }
 
 TEST(QtBoxesTest, ErrorBoxShowsTheMessageWithItsFullStop) {
-  const Seen& seen = WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  const auto seen = WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
   ShowErrorBoxQt(Sjis("'12a4' は整数ではありません"));
-  EXPECT_EQ(seen.name, "ErrorBox");
-  EXPECT_EQ(seen.text, "'12a4' は整数ではありません.");
-  EXPECT_EQ(seen.icon, QMessageBox::Critical);
-  EXPECT_EQ(seen.title, "qt_boxes_test");
+  EXPECT_EQ(seen->name, "ErrorBox");
+  EXPECT_EQ(seen->text, "'12a4' は整数ではありません.");
+  EXPECT_EQ(seen->icon, QMessageBox::Critical);
+  EXPECT_EQ(seen->title, "qt_boxes_test");
 
-  const Seen& plain = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  const auto plain = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
   ShowErrorBoxQt("UTF-8 Unknown code.");
-  EXPECT_EQ(plain.text, "UTF-8 Unknown code.");
+  EXPECT_EQ(plain->text, "UTF-8 Unknown code.");
 }
 
 TEST(QtBoxesTest, BoxesStandAtTheScreensCentreWithOrWithoutAParent) {
@@ -108,16 +110,16 @@ TEST(QtBoxesTest, BoxesStandAtTheScreensCentreWithOrWithoutAParent) {
   parent.show();
   // The error box grows for its icon while it is shown; it must be centred
   // at its final size.
-  const Seen& withParent = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  const auto withParent = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
   ShowErrorBoxQt(Sjis("ファイルへのアクセスが拒否されました"), &parent);
-  EXPECT_EQ(withParent.name, "ErrorBox");
-  EXPECT_LE(withParent.offCentre.manhattanLength(), 2);
-  const Seen& error = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  EXPECT_EQ(withParent->name, "ErrorBox");
+  EXPECT_LE(withParent->offCentre.manhattanLength(), 2);
+  const auto error = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
   ShowErrorBoxQt("x");
-  EXPECT_LE(error.offCentre.manhattanLength(), 2);
-  const Seen& question = WhenBoxOpens([](QMessageBox* box) { Button(box, "CancelButton")->click(); });
+  EXPECT_LE(error->offCentre.manhattanLength(), 2);
+  const auto question = WhenBoxOpens([](QMessageBox* box) { Button(box, "CancelButton")->click(); });
   EXPECT_FALSE(AskConfirmationBox("?", &parent));
-  EXPECT_LE(question.offCentre.manhattanLength(), 2);
+  EXPECT_LE(question->offCentre.manhattanLength(), 2);
 }
 
 TEST(QtTextTest, ShiftJisAndQtStringsMeetWithoutLoss) {

@@ -62,12 +62,6 @@ LoopbackSite::Script ScriptFor(SiteScript script) {
   };
 }
 
-// "NAME=old:options": later sanitizer options override earlier ones.
-std::string WithOptions(const char* name, const std::string& options) {
-  const char* old = std::getenv(name);
-  return std::string(name) + "=" + (old != nullptr ? std::string(old) + ":" : "") + options;
-}
-
 // The program, started as it starts itself, reporting each status text with
 // the moment it was set.
 class Program {
@@ -75,14 +69,8 @@ class Program {
   Program(const XServer& server, const std::string& host, const std::string& folder) {
     int out[2];
     if (::pipe(out) != 0) throw std::runtime_error("pipe");
-    // Under the sanitizers, what the X platform's own libraries do is let
-    // be: libxkbcommon-x11 hands strndup a buffer without its closing zero,
-    // and libdbus keeps a buffer to the end.
     pid_ = Spawn({.argv = {QUILLIVAR_X11_PROGRAM, host, folder},
-                  .environment = {"DISPLAY=" + server.DisplayName(), "QT_QPA_PLATFORM=xcb",
-                                  WithOptions("ASAN_OPTIONS", "strict_string_checks=0"),
-                                  WithOptions("LSAN_OPTIONS",
-                                              "suppressions=" QUILLIVAR_X11_SUPPRESSIONS)},
+                  .environment = {"DISPLAY=" + server.DisplayName(), "QT_QPA_PLATFORM=xcb"},
                   .out = out[1]});
     ::close(out[1]);
     reader_ = std::thread([this, fd = out[0]] { ReadStatus(fd); });
