@@ -39,8 +39,9 @@ TransferFailure FailureOfResult(CURLcode result) {
     case CURLE_PROXY:
       return {.kind = Kind::ProxyFailed};
     case CURLE_COULDNT_CONNECT:
-    case CURLE_OPERATION_TIMEDOUT:  // only the connect limit is set
       return {.kind = Kind::CannotConnect};
+    case CURLE_TOO_MANY_REDIRECTS:
+      return {.kind = Kind::TooManyRedirects, .detail = kMaxRedirects};
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
@@ -124,6 +125,9 @@ class CurlRequest : public InternetRequest {
               Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https") &&
               Set(CURLOPT_FOLLOWLOCATION, 1L) && Set(CURLOPT_MAXREDIRS, kMaxRedirects) &&
               Set(CURLOPT_CONNECTTIMEOUT_MS, std::max(connectMs, 1L)) &&
+              Set(CURLOPT_LOW_SPEED_LIMIT, shared_.options.lowSpeedBytesPerSecond) &&
+              Set(CURLOPT_LOW_SPEED_TIME,
+                  std::max(static_cast<long>(shared_.options.lowSpeedTime.count()), 1L)) &&
               // A proxy tunnel's own answer is no response of the site.
               Set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) &&
               Set(CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader) &&
@@ -186,8 +190,17 @@ class CurlRequest : public InternetRequest {
     while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
       if (message->msg != CURLMSG_DONE) continue;
       finished_ = true;
-      if (message->data.result != CURLE_OK) Fail(FailureOfResult(message->data.result));
+      if (message->data.result != CURLE_OK) Fail(FailureOf(message->data.result));
     }
+  }
+
+  // Only the connect limit and the low-speed limit are set: a time-out
+  // before the connection is the one, after it the other.
+  TransferFailure FailureOf(CURLcode result) const {
+    if (result != CURLE_OPERATION_TIMEDOUT) return FailureOfResult(result);
+    if (!StallClockRuns()) return {.kind = TransferFailure::Kind::CannotConnect};
+    return {.kind = TransferFailure::Kind::Stalled,
+            .detail = static_cast<long>(shared_.options.lowSpeedTime.count())};
   }
 
   // Ends the transfer; the first cause found is the one kept. What is queued

@@ -21,6 +21,11 @@ class CurlInternet : public Internet {
     // Waiting this long for the response, or for more of the body, without
     // a byte arriving fails the request as stalled.
     std::chrono::milliseconds stallTimeout{30'000};
+    // A body that comes slower than this, over the low-speed time, fails as
+    // stalled too: a trickle would otherwise restart the stall limit with
+    // every byte and never end. 2 KB/s lines stay well above it.
+    long lowSpeedBytesPerSecond = 256;
+    std::chrono::seconds lowSpeedTime{30};
     // The receive queue takes what arrives while it holds less than this;
     // beyond it the transfer pauses until the reader has drained the queue.
     std::size_t receiveQueueBytes = 64 * 1024;

@@ -23,13 +23,16 @@ struct TransferFailure {
     CannotConnect,   // refused, unreachable, or not connected in time
     ProxyFailed,     // the proxy would not carry the request
     ConnectionLost,  // closed or reset before the whole body had come
-    Stalled,         // nothing arrived within the stall limit
+    Stalled,         // nothing arrived within the stall limit, or the body
+                     // came slower than the low-speed limit for as long
+    TooManyRedirects,  // more redirects than the client follows (a loop)
     HttpStatus,      // the final answer's status is outside 200-299
     Other,           // anything else libcurl reports
   };
   Kind kind = Kind::Other;
   long detail = 0;  // the status for HttpStatus, the limit in seconds for
-                    // Stalled, the client's own error number for Other
+                    // Stalled, the redirects followed for TooManyRedirects,
+                    // the client's own error number for Other
   std::chrono::seconds retryAfter{0};  // what the server asked, 0 for nothing
 
   // Worth another try a little later: the site may be back by then.

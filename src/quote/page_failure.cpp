@@ -25,7 +25,8 @@ Text TransferFailureText(const TransferFailure& failure) {
     case Kind::NoClient:
       return Sjis("通信を開始できません");
     case Kind::HostNotFound:
-      return Sjis("相場サイトのホスト名が見つかりません");
+      // libcurl cannot tell an unknown name from a name server that is silent.
+      return Sjis("相場サイトのホスト名を IP アドレスに変換できません（名前の誤りか、DNS の不調）");
     case Kind::CannotConnect:
       return Sjis("相場サイトに接続できません");
     case Kind::ProxyFailed:
@@ -36,6 +37,9 @@ Text TransferFailureText(const TransferFailure& failure) {
       return Sjis("相場サイトが ") + number + Sjis(" 秒間応答しません");
     case Kind::HttpStatus:
       return Sjis("相場サイトがエラー ") + number + Sjis(" を返しました");
+    case Kind::TooManyRedirects:
+      return Sjis("相場サイトの転送（リダイレクト）が ") + number +
+             Sjis(" 回を超えました");
     case Kind::Other:
       break;
   }
@@ -54,8 +58,12 @@ Text PageName(const Text& industryCode, long long pageNumber) {
 
 Text PageFailedMessage(const Text& industryCode, long long pageNumber,
                        const TransferFailure& failure) {
-  return PageName(industryCode, pageNumber) + Sjis("を取得できません（") +
-         TransferFailureText(failure) + Sjis("）。銘柄リストは更新していません");
+  return PageFailedMessage(industryCode, pageNumber, TransferFailureText(failure));
+}
+
+Text PageFailedMessage(const Text& industryCode, long long pageNumber, const Text& cause) {
+  return PageName(industryCode, pageNumber) + Sjis("を取得できません（") + cause +
+         Sjis("）。銘柄リストは更新していません");
 }
 
 Text PageRetryStatus(const Text& industryCode, long long pageNumber,

@@ -13,6 +13,8 @@ Text TransferFailureText(const TransferFailure& failure);
 // The error that ends the run: the industry by its name, the page, the cause.
 Text PageFailedMessage(const Text& industryCode, long long pageNumber,
                        const TransferFailure& failure);
+// The same for a page that came whole but cannot be read, with its cause.
+Text PageFailedMessage(const Text& industryCode, long long pageNumber, const Text& cause);
 
 // The status line while the fetch waits to try the page again: retry
 // `retry` of `retries`.

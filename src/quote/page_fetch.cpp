@@ -145,7 +145,11 @@ std::optional<Text> FetchIndustryRows(const QuoteClient& client,
   for (long long pageNumber = 1;; ++pageNumber) {
     std::optional<Text> pageText = FetchPage(client, industryCode, pageNumber);
     if (!pageText) return std::nullopt;
-    *pageText = Utf8ToSjisDropBom(std::move(*pageText));
+    try {
+      *pageText = Utf8ToSjisDropBom(std::move(*pageText));
+    } catch (const Error& error) {
+      throw Error(PageFailedMessage(industryCode, pageNumber, error.Message()));
+    }
     const bool lastPage = !HasNextPageLink(*pageText, industryCode, pageNumber);
     if (ScanPageRows(*pageText, industryCode, fields, rowsText, client.abortPoint) ==
         ScanOutcome::Aborted) {

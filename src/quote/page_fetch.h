@@ -42,7 +42,7 @@ std::string CompiledQuoteHost();
 // The finished rows text of all pages; no value when an abort was requested
 // while it ran. A page that cannot be had whole, after its tries, raises an
 // Error naming the industry, the page and the cause; so does a body that is
-// not UTF-8 ("UTF-8 Unknown code.").
+// not UTF-8 (its cause "UTF-8 Unknown code.").
 std::optional<Text> FetchIndustryRows(const QuoteClient& client,
                                       const Text& industryCode);
 

@@ -62,6 +62,9 @@ Text IoErrorMessage(int code, const std::string& path) {
     case EROFS:
     case EISDIR:
       return Sjis("ファイルへのアクセスが拒否されました");
+    case ENOSPC:
+    case EDQUOT:
+      return Sjis("ディスクの空きが足りません（") + LenientSjis(path) + Sjis("）");
     default:
       return Sjis("I/O エラー (") + IntToText(code) + ")";
   }
@@ -129,6 +132,8 @@ Text TextFileReader::ReadLine() {
     scanned += position_;
   }
 }
+
+bool TextFileReader::AtEnd() { return position_ >= buffer_.size() && !Refill(); }
 
 ReplacingTextFileWriter::ReplacingTextFileWriter(std::string path)
     : path_(std::move(path)) {

@@ -68,11 +68,12 @@ TEST(CurlInternetTest, FollowsAtMostTenRedirectsOverHttp) {
   EXPECT_EQ(ReadAll(*request), "arrived");
   EXPECT_EQ(request->Failure(), std::nullopt);
   request.reset();
-  for (const char* path : {"/hop/11", "/away"}) {
+  for (const auto& [path, kind] : {std::pair{"/hop/11", TransferFailure::Kind::TooManyRedirects},
+                                    std::pair{"/away", TransferFailure::Kind::Other}}) {
     request = session->OpenUrl(base + path);
     ASSERT_NE(request, nullptr);
     ASSERT_TRUE(request->Failure()) << path;
-    EXPECT_EQ(request->Failure()->kind, TransferFailure::Kind::Other) << path;
+    EXPECT_EQ(request->Failure()->kind, kind) << path;
   }
 }
 

@@ -111,7 +111,9 @@ TEST_F(FakeFetchTest, AnAbortWhilePageTwoIsReadClosesItsHandlesAndEndsTheCall) {
 TEST_F(FakeFetchTest, TheConversionErrorPassesAfterTheHandlesAreClosed) {
   SetPage(1, {ListPage("2050", {kRowA}, 2)});
   SetPage(2, {"\xEF\xBB\xBF<p>\x80</p><a href=\"/stocks/qi/?ids=2050&p=3\">"});
-  EXPECT_EQ(UnknownCodeMessageOf([this] { Fetch(); }), "UTF-8 Unknown code.");
+  EXPECT_EQ(UnknownCodeMessageOf([this] { Fetch(); }),
+            Sjis("「建設業」の 2 ページ目を取得できません（UTF-8 Unknown code.）。"
+                 "銘柄リストは更新していません"));
   EXPECT_EQ(internet.log.back(), "close session");
   EXPECT_EQ(internet.log[internet.log.size() - 2], "close request");
   EXPECT_EQ(internet.log.size(), 8u);  // page 3 never requested
@@ -307,7 +309,9 @@ TEST_F(CurlFetchTest, AnAbortWhilePageTwoIsReadGivesNoResultAndNoPageThree) {
 
 TEST_F(CurlFetchTest, InvalidUtf8RaisesTheConversionError) {
   LoopbackSite site(Pages({{"1", "\xEF\xBB\xBF<html>\xC3\xA9\xFE</html>"}}));
-  EXPECT_EQ(UnknownCodeMessageOf([&] { Fetch(site.Host()); }), "UTF-8 Unknown code.");
+  EXPECT_EQ(UnknownCodeMessageOf([&] { Fetch(site.Host()); }),
+            Sjis("「建設業」の 1 ページ目を取得できません（UTF-8 Unknown code.）。"
+                 "銘柄リストは更新していません"));
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ TEST_F(SettingsFileTest, AWriteThatFailsPartWayLeavesTheOldFileByteForByte) {
     FailingFileBytes full({.writableBytes = 100, .code = ENOSPC});
     message = SaveError(dir.Dir());
   }
-  EXPECT_EQ(message, Sjis("I/O エラー (28)"));
+  EXPECT_EQ(message, Sjis("ディスクの空きが足りません（") + Path() + Sjis("）"));
   EXPECT_EQ(ReadBytes(Path()), old);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
                           std::filesystem::directory_iterator()),

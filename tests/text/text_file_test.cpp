@@ -36,7 +36,9 @@ TEST(IoErrorMessageTest, NamesTheKindOfFailure) {
             Sjis("ファイル名の指定が間違っています"));
   EXPECT_EQ(IoErrorMessage(EMFILE, "x"), Sjis("オープンしたファイルが多すぎます"));
   EXPECT_EQ(IoErrorMessage(EACCES, "x"), Sjis("ファイルへのアクセスが拒否されました"));
-  EXPECT_EQ(IoErrorMessage(ENOSPC, "x"), Sjis("I/O エラー (28)"));
+  EXPECT_EQ(IoErrorMessage(ENOSPC, "/d/x"), Sjis("ディスクの空きが足りません（/d/x）"));
+  EXPECT_EQ(IoErrorMessage(EDQUOT, "x"), Sjis("ディスクの空きが足りません（x）"));
+  EXPECT_EQ(IoErrorMessage(EIO, "x"), Sjis("I/O エラー (5)"));
 }
 
 TEST(TextFileReaderTest, ReadsLfAndCrLfLinesAndEmptyLinesPastTheEnd) {
@@ -131,7 +133,7 @@ TEST(ReplacingTextFileWriterTest, AWriteThatFailsKeepsTheEarlierFileAndLeavesNot
                 writer.WriteLine(std::string(length, 'x'));
                 writer.Commit();
               }),
-              Sjis("I/O エラー (28)"));
+              Sjis("ディスクの空きが足りません（") + path + Sjis("）"));
     EXPECT_EQ(full.Failures(), 1) << length;
     EXPECT_EQ(ReadBytes(path), "earlier\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
