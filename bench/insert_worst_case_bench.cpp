@@ -37,6 +37,7 @@ class StatusLine : public RunView {
   void ShowErrorBox(const Text&) override {}
   void SetStatusText(const Text& text) override { status_ = text; }
   void SetBusy(bool) override {}
+  bool AskToReplaceSuspectList(const Text&) override { return false; }
   void SetStatusTimer(bool) override {}
 
  private:

@@ -81,6 +81,8 @@ void TForm1::FormCreate() {
   const SettingsRead read = ReadSelectionAtStart(ExeDir);
   LoadedSelection = read.flags;
   if (read.failure) view_->ShowErrorBox(*read.failure);
+  // The boxes then show what was read, and 設定保存 writes a sound file.
+  if (read.damage) view_->ShowErrorBox(SettingsDamageMessage(ExeDir, *read.damage));
 }
 
 void TForm1::FormActivate() { ApplyLoadedSelection(SettingsDialog(), LoadedSelection); }

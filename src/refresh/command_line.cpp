@@ -1,7 +1,6 @@
 #include "refresh/command_line.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -63,7 +62,6 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (is("--dir")) {
       const std::optional<std::string> dir = OptionValue("--dir", argc, argv, i);
       if (!dir || dir->empty()) return UsageError("--dir needs a folder");
-      if (!std::filesystem::is_directory(*dir)) return UsageError("not a folder: " + *dir);
       line.options.dir = dir->back() == '/' ? *dir : *dir + "/";
     } else if (is("--host")) {
       const std::optional<std::string> host = OptionValue("--host", argc, argv, i);
@@ -71,6 +69,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         return UsageError("--host needs HOST or HOST:PORT, got '" + host.value_or("") + "'");
       }
       line.options.host = *host;
+    } else if (argument == "--accept-shrink") {
+      line.options.acceptShrink = true;
     } else {
       return UsageError("unknown argument: " + std::string(argument));
     }
@@ -81,7 +81,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 std::string HelpText() {
   const std::string host = CompiledQuoteHost();
   return
-      "使い方: quillivar-refresh [--dir フォルダ] [--host ホスト[:ポート]]\n"
+      "使い方: quillivar-refresh [--dir フォルダ] [--host ホスト[:ポート]] [--accept-shrink]\n"
       "\n"
       "UserSetting.dat で選んだ市場と業種の銘柄リストを相場サイトから取得し、\n"
       "brand_code.csv に書き出します（ウィンドウの「ダウンロード開始」と同じ処理）。\n"
@@ -91,14 +91,18 @@ std::string HelpText() {
       "  --dir フォルダ        UserSetting.dat を読み brand_code.csv を書くフォルダ\n"
       "                        （既定: このプログラムのあるフォルダ）\n"
       "  --host ホスト[:ポート] 相場サイトのホスト（既定: 組み込みの " + host + "）\n"
+      "  --accept-shrink       新しいリストが今のリストより大幅に少ないとき（ある業種や\n"
+      "                        市場の銘柄がすべて消えたときを含む）も、今回に限り置き換える\n"
+      "                        （既定: 置き換えずに終了コード 1。サイトを確かめてから使うこと）\n"
       "  --version             バージョン\n"
       "  --help                この説明\n"
       "\n"
-      "終了コード: 0 書き出した, 1 エラー（設定ファイルがない、何も選ばれていない を含む）,\n"
-      "            2 ファイルが書き込めません, 64 引数の誤り, 75 同じフォルダで実行中,\n"
+      "終了コード: 0 書き出した, 1 エラー（設定ファイルがない・壊れている、何も選ばれていない、\n"
+      "            新しいリストが疑わしい を含む）, 2 ファイルが書き込めない・フォルダを調べられない,\n"
+      "            64 引数の誤り・フォルダがない, 75 同じフォルダで実行中,\n"
       "            Ctrl-C と SIGTERM ではそのシグナルで終了します（130, 143）\n"
       "\n"
-      "Usage: quillivar-refresh [--dir DIR] [--host HOST[:PORT]]\n"
+      "Usage: quillivar-refresh [--dir DIR] [--host HOST[:PORT]] [--accept-shrink]\n"
       "\n"
       "Downloads the stock list of the markets and industries selected in\n"
       "UserSetting.dat from the quote site and writes brand_code.csv, exactly as\n"
@@ -109,12 +113,18 @@ std::string HelpText() {
       "                        brand_code.csv to (default: this program's folder)\n"
       "  --host HOST[:PORT]    the quote site's host (default: the one built in,\n"
       "                        " + host + ")\n"
+      "  --accept-shrink       replace the list this once even when the new one has\n"
+      "                        far fewer rows, or none of an industry or market that\n"
+      "                        had some (default: keep it and exit 1; look at the\n"
+      "                        site first)\n"
       "  --version             the version\n"
       "  --help                this text\n"
       "\n"
-      "Exit status: 0 written, 1 error (no settings file or nothing selected\n"
-      "             included), 2 brand_code.csv cannot be written, 64 usage error,\n"
-      "             75 another run is using the folder; Ctrl-C and SIGTERM end it by\n"
+      "Exit status: 0 written, 1 error (no or damaged settings file, nothing\n"
+      "             selected, or a suspect new list included), 2 brand_code.csv or\n"
+      "             its folder cannot be written or checked, 64 usage error or no\n"
+      "             such folder, 75 another run is using the folder; Ctrl-C and\n"
+      "             SIGTERM end it by\n"
       "             that signal (130, 143)\n";
 }
 

@@ -1,5 +1,6 @@
 // The command line of quillivar-refresh: --dir DIR, --host HOST[:PORT],
-// --help and --version; "--" ends the options, and no operand follows.
+// --accept-shrink, --help and --version; "--" ends the options, and no
+// operand follows.
 #pragma once
 
 #include <string>
@@ -9,6 +10,9 @@ namespace quillivar {
 struct RefreshOptions {
   std::string dir;   // empty: the executable's own folder; else ends with "/"
   std::string host;  // empty: the quote site compiled in
+  // A new list that looks unlike the site's replaces the earlier one all the
+  // same, this once.
+  bool acceptShrink = false;
 };
 
 struct CommandLine {

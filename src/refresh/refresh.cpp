@@ -45,8 +45,7 @@ bool AnyMarketSelected(const Selection& selection) {
 // Unlike the window, where the user sees the cleared boxes, the command
 // stops: it would replace the list with an empty one, or with a selection
 // read only in part, and nobody would notice.
-std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& flags,
-                                       TerminalOutput& output) {
+std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& flags) {
   const std::string path = dir + kSettingsFileName;
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
@@ -56,10 +55,9 @@ std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& f
     return Outcome{kExitError, path + " はファイルではありません / " + path + " is not a file"};
   }
   const SettingsRead read = ReadSelectionAtStart(dir);
-  if (read.failure) {
-    const std::string message = SjisToUtf8(ErrorBoxText(*read.failure));
-    output.Line("quillivar-refresh: " + message);
-    return Outcome{kExitError, message};
+  if (read.failure) return Outcome{kExitError, SjisToUtf8(ErrorBoxText(*read.failure))};
+  if (read.damage) {
+    return Outcome{kExitError, SjisToUtf8(SettingsDamageMessage(dir, *read.damage))};
   }
   flags = read.flags;
   const FlagsSelection selection(flags);
@@ -87,12 +85,13 @@ std::optional<Outcome> WriteProblem(const std::string& dir) {
 
 std::string StopSignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
 
-Outcome Download(const std::string& dir, const Selection& selection, const std::string& host,
+Outcome Download(const std::string& dir, const Selection& selection,
+                 const RefreshOptions& options, const std::string& host,
                  const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
   const std::optional<IssueList> previous = ReadIssueList(dir + kStockListFileName);
   RunState state;
   StopSignalPump pump(state.AbortRequested, stopSignal);
-  TerminalRunView view(output);
+  TerminalRunView view(output, options.acceptShrink);
   ProgressReport progress(output, SelectedIndustryCount(selection));
   CurlInternet curl;
   PageCountingInternet internet(curl, progress);
@@ -116,6 +115,12 @@ Outcome Download(const std::string& dir, const Selection& selection, const std::
       return {kExitWritten, DescribeChanges(file.Written(), previous)};
     case RunEnd::CannotWrite:
       return {kExitCannotWrite, CannotWriteText(dir)};
+    case RunEnd::WriteFailed:
+      return {kExitCannotWrite, SjisToUtf8(view.LastError())};
+    case RunEnd::Kept:
+      return {kExitError,
+              "銘柄リストは更新していません（新しいリストが疑わしいため） / kept the earlier list: "
+              "the new one looks unlike the site's list (--accept-shrink replaces it)"};
     case RunEnd::Aborted:
       output.Line(SjisToUtf8(view.StatusText()));
       // Only a stop signal aborts here; the shells' convention for it.
@@ -128,8 +133,29 @@ Outcome Download(const std::string& dir, const Selection& selection, const std::
   return {kExitError, SjisToUtf8(view.LastError())};
 }
 
-Outcome RunInFolder(const std::string& dir, const std::string& site,
+// A --dir that names no folder is a wrong command line, as the parser would
+// say; one that cannot even be looked at is a folder the run cannot use.
+std::optional<Outcome> FolderProblem(const std::string& dir) {
+  struct stat info {};
+  if (::stat(dir.c_str(), &info) != 0) {
+    const int code = errno;
+    if (code == ENOENT || code == ENOTDIR) {
+      return Outcome{kExitUsage, dir + " というフォルダはありません / no such folder: " + dir +
+                                     " (quillivar-refresh --help)"};
+    }
+    return Outcome{kExitCannotWrite,
+                   FailureText(dir + " を調べられません", "cannot check " + dir, code, dir)};
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    return Outcome{kExitUsage, dir + " はフォルダではありません / not a folder: " + dir +
+                                   " (quillivar-refresh --help)"};
+  }
+  return std::nullopt;
+}
+
+Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const std::string& site,
                     const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
+  if (std::optional<Outcome> problem = FolderProblem(dir)) return *problem;
   const FolderLock lock(dir);
   if (lock.HeldByAnotherRun()) {
     return {kExitBusy, dir + " で別の quillivar-refresh が実行中です / another run is using " + dir};
@@ -141,9 +167,9 @@ Outcome RunInFolder(const std::string& dir, const std::string& site,
                 FailureText(dir + " をロックできません", "cannot lock " + dir, lock.Error(), dir));
   }
   SelectionFlags flags{};
-  if (std::optional<Outcome> problem = SettingsProblem(dir, flags, output)) return *problem;
+  if (std::optional<Outcome> problem = SettingsProblem(dir, flags)) return *problem;
   if (std::optional<Outcome> problem = WriteProblem(dir)) return *problem;
-  return Download(dir, FlagsSelection(flags), site, stopSignal, output);
+  return Download(dir, FlagsSelection(flags), options, site, stopSignal, output);
 }
 
 }  // namespace
@@ -156,7 +182,7 @@ int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& 
   log.Started(dir, site);
   Outcome outcome;
   try {
-    outcome = RunInFolder(dir, site, stopSignal, output);
+    outcome = RunInFolder(dir, options, site, stopSignal, output);
   } catch (...) {
     outcome = {kExitError, SjisToUtf8(MessageOfCurrentException())};
   }

@@ -15,9 +15,15 @@ void TerminalRunView::ShowInformation(const Text& message) {
   output_.Line(SjisToUtf8(message));
 }
 
-void TerminalRunView::ShowErrorBox(const Text& message) {
-  lastError_ = ErrorBoxText(message);
-  output_.Line("quillivar-refresh: " + SjisToUtf8(lastError_));
+void TerminalRunView::ShowErrorBox(const Text& message) { lastError_ = ErrorBoxText(message); }
+
+bool TerminalRunView::AskToReplaceSuspectList(const Text& facts) {
+  output_.Line(SjisToUtf8(facts));
+  output_.Line(acceptShrink_ ? "--accept-shrink: 置き換えます / replacing it as asked"
+                             : "サイトを確かめたうえで置き換えるには --accept-shrink を付けて実行してください"
+                               " / to replace it all the same, look at the site, then run with"
+                               " --accept-shrink");
+  return acceptShrink_;
 }
 
 }  // namespace quillivar

@@ -27,7 +27,9 @@ class StopSignalPump : public EventPump {
 
 class TerminalRunView : public RunView {
  public:
-  explicit TerminalRunView(TerminalOutput& output) : output_(output) {}
+  // `acceptShrink`: the answer to a suspect new list (--accept-shrink).
+  TerminalRunView(TerminalOutput& output, bool acceptShrink)
+      : output_(output), acceptShrink_(acceptShrink) {}
 
   bool AskConfirmation(const Text&) override { return true; }
   void ShowInformation(const Text& message) override;
@@ -36,14 +38,18 @@ class TerminalRunView : public RunView {
   // Nothing on a terminal waits for a click or a tick.
   void SetBusy(bool) override {}
   void SetStatusTimer(bool) override {}
+  // The facts on standard error, then what the option decides.
+  bool AskToReplaceSuspectList(const Text& facts) override;
 
   // The status line's text: the window would be showing it now.
   const Text& StatusText() const { return statusText_; }
-  // The last error box's text, as shown, for the run's last line.
+  // The last error box's text, as shown, for the run's last line, which is
+  // where the command prints it.
   const Text& LastError() const { return lastError_; }
 
  private:
   TerminalOutput& output_;
+  bool acceptShrink_;
   Text statusText_;
   Text lastError_;
 };

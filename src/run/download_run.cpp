@@ -1,6 +1,7 @@
 #include "run/download_run.h"
 
 #include "text/code_page.h"
+#include "text/text_file.h"
 #include "ui/ui_texts.h"
 
 namespace quillivar {
@@ -14,6 +15,7 @@ struct RunTexts {
   Text finished = Sjis("銘柄リストのダウンロードが終了しました。");
   Text cannotWrite = Sjis("ファイルが書き込めません");
   Text aborted = Sjis("ダウンロード中止");
+  Text kept = Sjis("銘柄リストは更新していません");
 };
 
 const RunTexts& Texts() {
@@ -22,26 +24,6 @@ const RunTexts& Texts() {
 }
 
 std::int32_t KeyOf(std::string_view row) { return TextToInt(Copy(row, 1, 4)); }
-
-// The market and industry fields of a row, split the way the list is read:
-// the first five bytes dropped, then at the next two commas.
-struct RowFilterFields {
-  Text market;
-  Text industry;
-};
-
-RowFilterFields SplitRow(const Text& row) {
-  Text rest = row;
-  Delete(rest, 1, 5);
-  std::size_t comma = Find(rest, ",");
-  RowFilterFields fields;
-  fields.market = Copy(rest, 1, static_cast<long long>(comma) - 1);
-  Delete(rest, 1, static_cast<long long>(comma));
-  comma = Find(rest, ",");  // the name ends here; it takes no part
-  Delete(rest, 1, static_cast<long long>(comma));
-  fields.industry = std::move(rest);
-  return fields;
-}
 
 }  // namespace
 
@@ -56,20 +38,43 @@ DownloadRun::DownloadRun(RunView& view, EventPump& pump, const Selection& select
       file_(file),
       abortPoint_(pump, state.AbortRequested) {}
 
+namespace {
+
+// Inside a catch block: the list was replaced, only its folder not synced.
+bool SavedButNotSynced() {
+  try {
+    throw;
+  } catch (const IoError& error) {
+    return error.Message() == UnsyncedSaveMessage();
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace
+
 RunEnd DownloadRun::Execute() {
   try {
     return Run();
   } catch (...) {
+    const bool listNotInPlace = writing_ && !SavedButNotSynced();
+    writing_ = false;
     file_.Discard();
     view_.ShowErrorBox(MessageOfCurrentException());
     BackToIdle();
-    return RunEnd::Failed;
+    return listNotInPlace ? RunEnd::WriteFailed : RunEnd::Failed;
   }
 }
 
 void DownloadRun::BackToIdle() {
   view_.SetBusy(false);
   view_.SetStatusTimer(false);
+}
+
+RunEnd DownloadRun::EndKept() {
+  BackToIdle();
+  view_.SetStatusText(Texts().kept);
+  return RunEnd::Kept;
 }
 
 RunEnd DownloadRun::EndAborted() {
@@ -95,6 +100,7 @@ RunEnd DownloadRun::Run() {
   state_.StatusToggle = true;
   view_.SetStatusTimer(true);
   ClearStockRows();
+  fetched_ = {};
   view_.SetStatusText(Texts().started);
 
   if (!Collect()) return EndAborted();
@@ -113,6 +119,7 @@ bool DownloadRun::Collect() {
 bool DownloadRun::CollectIndustry(const Text& code) {
   const std::optional<Text> rowsText = fetch_(code, abortPoint_);
   view_.SetStatusTimer(false);
+  ++fetched_.industries;
   // Without a result the fetch stopped on an abort: the abort point below
   // ends the run before anything of it could be used.
   return TakeRows(rowsText ? std::string_view(*rowsText) : std::string_view());
@@ -125,6 +132,7 @@ bool DownloadRun::TakeRows(std::string_view rowsText) {
     const std::size_t end = Find(rowsText, "\r\n");
     const Text line(end == 0 ? rowsText : rowsText.substr(0, end - 1));
     if (!InsertStockRow(line)) return false;
+    ++fetched_.rows;
     rowsText.remove_prefix(end == 0 ? rowsText.size() : end + 1);
   }
 }
@@ -172,21 +180,40 @@ bool DownloadRun::InsertStockRow(const Text& line) {
   return true;
 }
 
+bool DownloadRun::MayReplaceEarlierList(const std::string& path, const ListShape& fresh) {
+  ListShape earlier;
+  for (const Text& row : ReadStockListRows(path)) {
+    const StockRowFields fields = SplitStockRow(row);
+    if (IsStockRowSelected(selection_, fields)) earlier.Add(fields);
+  }
+  const std::optional<SuspectList> suspect = FindSuspectList(fresh, earlier, fetched_);
+  return !suspect || view_.AskToReplaceSuspectList(SuspectListFacts(*suspect));
+}
+
 RunEnd DownloadRun::WriteOut() {
-  if (!file_.Open(state_.ExeDir + kStockListFileName)) {
+  std::vector<std::size_t> selected;
+  ListShape fresh;
+  for (std::size_t slot = 0; slot < count_; ++slot) {
+    const StockRowFields fields = SplitStockRow(state_.StockRows[slot]);
+    if (!IsStockRowSelected(selection_, fields)) continue;
+    selected.push_back(slot);
+    fresh.Add(fields);
+  }
+  const std::string path = state_.ExeDir + kStockListFileName;
+  if (!MayReplaceEarlierList(path, fresh)) return EndKept();
+  if (!file_.Open(path)) {
     view_.ShowInformation(Texts().cannotWrite);
     BackToIdle();
     return RunEnd::CannotWrite;
   }
-  for (std::size_t slot = 0; slot < count_; ++slot) {
+  writing_ = true;
+  for (const std::size_t slot : selected) {
     const Text& row = state_.StockRows[slot];
-    const RowFilterFields split = SplitRow(row);
-    if (!IsMarketLabelSelected(selection_, split.market)) continue;
-    if (!IsIndustryNameSelected(selection_, split.industry)) continue;
     view_.SetStatusText(Texts().saved + row);
     file_.WriteLine(row);
   }
   file_.Close();
+  writing_ = false;
   view_.ShowInformation(Texts().finished);
   BackToIdle();
   return RunEnd::Finished;

@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogue.h"
 #include "pump/event_pump.h"
+#include "run/list_check.h"
 #include "run/run_state.h"
 #include "run/stock_list_file.h"
 #include "ui/run_view.h"
@@ -22,7 +23,9 @@ using IndustryFetcher =
     std::function<std::optional<Text>(const Text& code, AbortPoint& abortPoint)>;
 
 // How a run ended, for a front end that reports it otherwise than in boxes.
-enum class RunEnd { Finished, Cancelled, Aborted, CannotWrite, Failed };
+// Kept: the new list looked unlike the site's and the user kept the old one.
+// WriteFailed: an error while the list was written, before it was in place.
+enum class RunEnd { Finished, Cancelled, Aborted, CannotWrite, Kept, WriteFailed, Failed };
 
 class DownloadRun {
  public:
@@ -49,7 +52,11 @@ class DownloadRun {
   [[nodiscard]] bool TakeRows(std::string_view rowsText);
   RunEnd Run();
   RunEnd WriteOut();
+  // False when the new list looks unlike the site's and the user keeps the
+  // earlier one.
+  [[nodiscard]] bool MayReplaceEarlierList(const std::string& path, const ListShape& fresh);
   RunEnd EndAborted();
+  RunEnd EndKept();
   void BackToIdle();
   std::int32_t KeyOfSlot(std::size_t slot);
   void MakeRoomForOneMore();
@@ -62,6 +69,8 @@ class DownloadRun {
   StockListFile& file_;
   AbortPoint abortPoint_;
   std::size_t count_ = 0;
+  FetchedCount fetched_;
+  bool writing_ = false;  // from the file's opening until it is in place
   // Keys are read once, when first compared; a key that is not a number
   // raises its error at that moment, as reading it every time would.
   std::vector<std::optional<std::int32_t>> keys_;

@@ -2,6 +2,18 @@
 
 namespace quillivar {
 
+std::vector<Text> ReadStockListRows(const std::string& path) {
+  std::vector<Text> rows;
+  try {
+    if (!RegularFileExists(path)) return rows;
+    TextFileReader reader(path);
+    while (!reader.AtEnd()) rows.push_back(reader.ReadLine());
+  } catch (const IoError&) {
+    rows.clear();
+  }
+  return rows;
+}
+
 bool ReplacingStockListFile::Open(const std::string& path) {
   writer_.reset();
   try {

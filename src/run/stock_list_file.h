@@ -4,12 +4,17 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/text_file.h"
 
 namespace quillivar {
 
 constexpr char kStockListFileName[] = "brand_code.csv";
+
+// The lines of the list at `path` that a save there would replace; none when
+// there is no such file, it is no regular file, or it cannot be read whole.
+std::vector<Text> ReadStockListRows(const std::string& path);
 
 // The three operations the download run performs on the stock list file.
 class StockListFile {

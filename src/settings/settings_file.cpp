@@ -3,17 +3,35 @@
 #include <algorithm>
 
 #include "catalogue/catalogue.h"
+#include "text/code_page.h"
 #include "text/text_file.h"
 #include "ui/ui_texts.h"
 
 namespace quillivar {
 
-bool ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags) {
+bool ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags,
+                      std::optional<SettingsDamage>* damage) {
   const std::string path = exeDir + kSettingsFileName;
   if (!RegularFileExists(path)) return false;
   TextFileReader reader(path);
-  for (bool& flag : flags) flag = reader.ReadLine() == "True";
+  int lineNumber = 0;
+  for (bool& flag : flags) {
+    ++lineNumber;
+    const bool missing = reader.AtEnd();
+    const Text line = reader.ReadLine();
+    flag = line == "True";
+    const bool sound = flag || line == "False";
+    if (damage != nullptr && !*damage && !sound) *damage = SettingsDamage{lineNumber, missing};
+  }
   return true;
+}
+
+Text SettingsDamageMessage(const std::string& exeDir, const SettingsDamage& damage) {
+  Text message = LenientSjis(exeDir + kSettingsFileName) + Sjis(" の ") +
+                 IntToText(damage.line) + Sjis(" 行目");
+  message += damage.missing ? Sjis("がありません（ファイルが途中で切れています）")
+                            : Sjis("が True でも False でもありません");
+  return message + Sjis("。設定を確かめて、もう一度保存してください");
 }
 
 void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags) {
@@ -25,7 +43,7 @@ void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags) {
 SettingsRead ReadSelectionAtStart(const std::string& exeDir) {
   SettingsRead read;
   try {
-    read.found = ReadSettingsFile(exeDir, read.flags);
+    read.found = ReadSettingsFile(exeDir, read.flags, &read.damage);
   } catch (...) {
     read.found = true;
     read.failure = MessageOfCurrentException();

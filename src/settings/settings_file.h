@@ -13,11 +13,24 @@ namespace quillivar {
 
 constexpr char kSettingsFileName[] = "UserSetting.dat";
 
+// The first line of a settings file that is not as the program writes it:
+// missing (the file has fewer lines), or neither "True" nor "False".
+struct SettingsDamage {
+  int line = 0;  // 1-based
+  bool missing = false;
+};
+
 // Sets flag k when line k is exactly "True"; false when there is no file (or
 // a folder of that name), which leaves every flag as it is. Throws IoError
 // when the file cannot be opened or read; the flags of the lines read before
-// keep their values.
-bool ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags);
+// keep their values. `damage`, when given, learns of the first unsound line;
+// lines after the last flag do not count.
+bool ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags,
+                      std::optional<SettingsDamage>* damage = nullptr);
+
+// "PATH の 12 行目がありません" or "PATH の 1 行目が True でも False でも
+// ありません", then what to do about it.
+Text SettingsDamageMessage(const std::string& exeDir, const SettingsDamage& damage);
 
 // Replaces the file as a whole; a failure (IoError) leaves the old one, unless
 // the save has to write in place (see ReplacingTextFileWriter).
@@ -28,6 +41,9 @@ struct SettingsRead {
   bool found = false;       // the file is there
   SelectionFlags flags{};   // the lines read; false where none was
   std::optional<Text> failure;  // the error box's message when the read failed
+  // A file that lost lines or was edited by hand: its selection is not the
+  // one the user saved, so it is never taken without a word.
+  std::optional<SettingsDamage> damage;
 };
 
 // ReadSettingsFile with its failure returned rather than raised: the window

@@ -24,8 +24,8 @@ class IoError : public Error {
 
 // The message for a failed operation on `path` with the given errno:
 // "ファイルが見つかりません", "ファイル名の指定が間違っています",
-// "オープンしたファイルが多すぎます", "ファイルへのアクセスが拒否されました"
-// or "I/O エラー (n)".
+// "オープンしたファイルが多すぎます", "ファイルへのアクセスが拒否されました",
+// "ディスクの空きが足りません（path）" (a full disk or quota) or "I/O エラー (n)".
 Text IoErrorMessage(int code, const std::string& path);
 [[noreturn]] void ThrowIoError(int code, const std::string& path);
 
@@ -61,6 +61,8 @@ class TextFileReader {
   TextFileReader& operator=(const TextFileReader&) = delete;
 
   Text ReadLine();  // throws IoError
+  // True when no byte is left: every further line is empty. Throws IoError.
+  bool AtEnd();
 
  private:
   bool Refill();

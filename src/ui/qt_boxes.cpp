@@ -50,6 +50,7 @@ std::optional<BoxAnswer> AnswerAtOnce(const QMessageBox& box) {
   return readyAnswers->Take(box.objectName().toStdString() + ":" + box.text().toStdString());
 }
 
+// kOk answers OK or はい, kCancel キャンセル or いいえ.
 QAbstractButton* ButtonFor(const QMessageBox& box, BoxAnswer answer) {
   if (answer == BoxAnswer::kClose) return nullptr;
   const char* name = answer == BoxAnswer::kOk ? "OkButton" : "CancelButton";
@@ -84,6 +85,16 @@ bool AskConfirmationBox(const Text& question, QWidget* parent) {
   box.setDefaultButton(ok);
   box.setEscapeButton(cancel);
   return Run(box) == ok;
+}
+
+bool AskYesNoBox(const Text& question, QWidget* parent) {
+  CentredBox box(QMessageBox::Warning, ToQString(Sjis("確認")), ToQString(question), parent);
+  box.setObjectName(QStringLiteral("YesNoBox"));
+  QPushButton* yes = AddButton(box, "はい", QMessageBox::YesRole, "OkButton");
+  QPushButton* no = AddButton(box, "いいえ", QMessageBox::NoRole, "CancelButton");
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  return Run(box) == yes;
 }
 
 void ShowInformationBox(const Text& message, QWidget* parent) {

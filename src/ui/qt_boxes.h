@@ -17,6 +17,9 @@ namespace quillivar {
 // "確認", a question icon, "OK" (default, Enter) and "キャンセル" (Escape).
 // True only for OK; closing the box counts as キャンセル.
 bool AskConfirmationBox(const Text& question, QWidget* parent = nullptr);
+// "確認", a warning icon, "はい" and "いいえ" (default, Enter and Escape):
+// for a step that cannot be undone. True only for はい.
+bool AskYesNoBox(const Text& question, QWidget* parent = nullptr);
 // Captioned with the application title, no icon, one "OK" (Enter or Escape).
 void ShowInformationBox(const Text& message, QWidget* parent = nullptr);
 // Captioned with the application title, an error icon, "OK"; the text ends

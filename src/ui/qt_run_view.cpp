@@ -4,6 +4,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "text/code_page.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {
@@ -15,6 +16,10 @@ void QtRunView::SetStatusText(const Text& text) {
 void QtRunView::SetBusy(bool busy) {
   controls_.button1->setEnabled(!busy);
   controls_.button2->setEnabled(!busy);
+}
+
+bool QtRunView::AskToReplaceSuspectList(const Text& facts) {
+  return AskYesNoBox(facts + Sjis("\n\nbrand_code.csv をこの内容で置き換えますか？"));
 }
 
 void QtRunView::SetStatusTimer(bool on) {

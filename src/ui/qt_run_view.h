@@ -31,6 +31,7 @@ class QtRunView : public RunView, public EventPump {
   void SetStatusText(const Text& text) override;
   void SetBusy(bool busy) override;
   void SetStatusTimer(bool on) override;
+  bool AskToReplaceSuspectList(const Text& facts) override;
 
  private:
   MainWindowControls controls_;

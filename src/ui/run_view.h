@@ -22,6 +22,10 @@ class RunView {
   virtual void SetBusy(bool busy) = 0;
   // The status timer, whose ticks alternate the waiting texts.
   virtual void SetStatusTimer(bool on) = 0;
+  // The new list does not look like the site's list, for the reasons in
+  // `facts`: true when it may replace the earlier list all the same. The
+  // window asks, with いいえ the default; the command obeys its option.
+  virtual bool AskToReplaceSuspectList(const Text& facts) = 0;
 };
 
 }  // namespace quillivar

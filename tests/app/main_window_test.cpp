@@ -307,7 +307,7 @@ TEST_F(MainWindowTest, ClosingDuringARunLetsItFinishThenEndsTheProgram) {
 }
 
 TEST_F(MainWindowTest, AnErrorWhileCreatingIsShownAndStartUpGoesOn) {
-  WriteBytes(dir.File("UserSetting.dat"), std::string(43 * 6, 'x'));
+  WriteBytes(dir.File("UserSetting.dat"), testing::UserSettingText([](int) { return true; }));
   {
     // Warm up what the window opens for itself (fonts), then leave no file
     // descriptor free for the settings file.

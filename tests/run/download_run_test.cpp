@@ -107,6 +107,7 @@ TEST_F(DownloadRunTest, CancelLeavesEverythingAsItWas) {
 }
 
 TEST_F(DownloadRunTest, StartsInTheOrderOfItsSteps) {
+  Serve("9050", Row("9601", "東証1部", "x", "サービス業"));
   fields.AbortRequested = true;  // pressed while idle: cleared by the run
   fields.ExeDir = "stale/";
   Run();
@@ -276,6 +277,7 @@ TEST_F(DownloadRunTest, AReadOnlyTargetIsReportedAndKeptByteForByte) {
 }
 
 TEST_F(DownloadRunTest, AFolderThatIsGoneIsReported) {
+  Serve("0050", Row("1301", "東証1部", "x", "水産・農林業"));
   folder = dir.File("gone/");
   Run();
   EXPECT_TRUE(ui.HasEvent(kCannotWrite));
@@ -309,7 +311,7 @@ TEST_F(DownloadRunTest, AWriteThatFailsPartWayKeepsThePreviousFile) {
   WriteBytes(dir.File("brand_code.csv"), "previous list\r\n");
   FailingFile failing(50);
   RunWith(failing);
-  EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:I/O エラー (28)"});
+  EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:ディスクの空きが足りません（）"});
   EXPECT_EQ(Output(), "previous list\r\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
                           std::filesystem::directory_iterator()),

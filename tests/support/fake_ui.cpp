@@ -46,6 +46,11 @@ bool FakeUi::AskConfirmation(const Text& question) {
   return answer;
 }
 
+bool FakeUi::AskToReplaceSuspectList(const Text& facts) {
+  events.push_back("suspect:" + SjisToUtf8(facts));
+  return replaceSuspectList;
+}
+
 void FakeUi::ShowInformation(const Text& message) {
   events.push_back("info:" + SjisToUtf8(message));
   if (onInformation) onInformation(message);

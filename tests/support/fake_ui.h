@@ -20,12 +20,13 @@ class FakeUi : public EventPump, public RunView, public CheckBoxes {
  public:
   FakeUi();
 
-  // Events, in order, as readable UTF-8: "confirm:…", "info:…", "error:…",
+  // Events, in order, as readable UTF-8: "confirm:…", "suspect:…", "info:…", "error:…",
   // "status:…", "timer:on", "button1:off", "check:12=1".
   std::vector<std::string> events;
   std::vector<Text> statusTexts;  // raw Shift-JIS, in order
 
   std::deque<bool> confirmationAnswers;  // empty: answer OK
+  bool replaceSuspectList = false;       // the answer to every such question
   long long pumpCount = 0;
   bool timerOn = false;
   std::array<bool, 3> buttonEnabled{true, true, true};
@@ -48,6 +49,7 @@ class FakeUi : public EventPump, public RunView, public CheckBoxes {
   void SetStatusText(const Text& text) override;
   void SetBusy(bool busy) override;
   void SetStatusTimer(bool on) override;
+  bool AskToReplaceSuspectList(const Text& facts) override;
   bool IsChecked(int checkBox) const override;
   void SetChecked(int checkBox, bool checked) override;
 

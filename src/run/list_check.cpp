@@ -1,0 +1,110 @@
+#include "run/list_check.h"
+
+#include <algorithm>
+
+#include "text/code_page.h"
+
+namespace quillivar {
+namespace {
+
+// So many names are listed; the rest are counted.
+constexpr std::size_t kNamesListed = 3;
+
+std::vector<Text> EmptiedKeys(const std::map<Text, std::size_t>& earlier,
+                              const std::map<Text, std::size_t>& fresh) {
+  std::vector<Text> emptied;
+  for (const auto& [key, rows] : earlier) {
+    if (rows > 0 && !fresh.contains(key)) emptied.push_back(key);
+  }
+  return emptied;
+}
+
+// Catalogue order reads better than byte order.
+std::vector<Text> InCatalogueOrder(const std::vector<Text>& names) {
+  std::vector<Text> ordered;
+  for (const IndustryEntry& industry : IndustryCatalogue()) {
+    if (std::find(names.begin(), names.end(), industry.name) != names.end()) {
+      ordered.push_back(industry.name);
+    }
+  }
+  return ordered;
+}
+
+// "建設業、食料品、化学 ほか 2"
+Text NameList(const std::vector<Text>& names) {
+  Text text;
+  for (std::size_t k = 0; k < names.size() && k < kNamesListed; ++k) {
+    if (k > 0) text += Sjis("、");
+    text += names[k];
+  }
+  if (names.size() > kNamesListed) {
+    text += Sjis(" ほか ") + IntToText(static_cast<long long>(names.size() - kNamesListed));
+  }
+  return text;
+}
+
+Text Count(std::size_t rows) { return IntToText(static_cast<long long>(rows)); }
+
+}  // namespace
+
+StockRowFields SplitStockRow(const Text& row) {
+  Text rest = row;
+  Delete(rest, 1, 5);
+  std::size_t comma = Find(rest, ",");
+  StockRowFields fields;
+  fields.market = Copy(rest, 1, static_cast<long long>(comma) - 1);
+  Delete(rest, 1, static_cast<long long>(comma));
+  comma = Find(rest, ",");  // the name ends here; it takes no part
+  Delete(rest, 1, static_cast<long long>(comma));
+  fields.industry = std::move(rest);
+  return fields;
+}
+
+bool IsStockRowSelected(const Selection& selection, const StockRowFields& fields) {
+  return IsMarketLabelSelected(selection, fields.market) &&
+         IsIndustryNameSelected(selection, fields.industry);
+}
+
+void ListShape::Add(const StockRowFields& fields) {
+  ++rows_;
+  ++industries_[fields.industry];
+  ++markets_[fields.market];
+}
+
+std::optional<SuspectList> FindSuspectList(const ListShape& fresh, const ListShape& earlier,
+                                           const FetchedCount& fetched) {
+  SuspectList suspect;
+  suspect.newRows = fresh.Rows();
+  suspect.earlierRows = earlier.Rows();
+  suspect.fetchedIndustries = fetched.industries;
+  suspect.noRowAtAll = fetched.industries > 0 && fetched.rows == 0;
+  suspect.emptiedIndustries =
+      InCatalogueOrder(EmptiedKeys(earlier.Industries(), fresh.Industries()));
+  suspect.emptiedMarkets = EmptiedKeys(earlier.Markets(), fresh.Markets());
+  const bool shrunk = fresh.Rows() * 2 < earlier.Rows();
+  if (!suspect.noRowAtAll && !shrunk && suspect.emptiedIndustries.empty() &&
+      suspect.emptiedMarkets.empty()) {
+    return std::nullopt;
+  }
+  return suspect;
+}
+
+Text SuspectListFacts(const SuspectList& suspect) {
+  Text facts;
+  if (suspect.noRowAtAll) {
+    facts += Sjis("取得した ") + IntToText(suspect.fetchedIndustries) +
+             Sjis(" 業種のどのページにも銘柄がありませんでした。\n");
+  }
+  facts += Sjis("新しい銘柄リストは ") + Count(suspect.newRows) +
+           Sjis(" 件です（これまでのリストで今の選択に当たるものは ") +
+           Count(suspect.earlierRows) + Sjis(" 件）。\n");
+  if (!suspect.emptiedIndustries.empty()) {
+    facts += Sjis("銘柄が一つもなくなった業種：") + NameList(suspect.emptiedIndustries) + "\n";
+  }
+  if (!suspect.emptiedMarkets.empty()) {
+    facts += Sjis("銘柄が一つもなくなった市場：") + NameList(suspect.emptiedMarkets) + "\n";
+  }
+  return facts + Sjis("相場サイトがログインページなどを返したか、ページの作りが変わった可能性があります。");
+}
+
+}  // namespace quillivar
