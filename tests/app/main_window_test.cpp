@@ -235,6 +235,30 @@ TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
   EXPECT_FALSE(form1->Timer1->isActive());
 }
 
+// Pages without rows, as from a login page: いいえ, the default, keeps the
+// list; はい replaces it.
+TEST_F(MainWindowTest, ASuspectListReplacesTheEarlierOneOnlyAfterYes) {
+  const Text earlier = "1301," + Sjis("東証1部,見本水産,水産・農林業") + "\r\n";
+  WriteBytes(dir.File("brand_code.csv"), earlier);
+  Start();
+  CheckEverything();
+  for (const BoxAnswer answer : {BoxAnswer::kCancel, BoxAnswer::kOk}) {
+    const bool replaced = answer == BoxAnswer::kOk;
+    boxes.Then(BoxAnswer::kOk);
+    boxes.Then(answer);
+    if (replaced) boxes.Then(BoxAnswer::kOk);
+    QTest::mouseClick(form1->Button1, Qt::LeftButton);
+    EXPECT_EQ(Output(), replaced ? "" : earlier);
+    EXPECT_TRUE(boxes.seen.back().starts_with(replaced ? "InformationBox:" : "YesNoBox:取得した 33 業種の"))
+        << boxes.seen.back();
+    if (!replaced) {
+      EXPECT_EQ(Status(), "銘柄リストは更新していません");
+    }
+    EXPECT_TRUE(form1->Button1->isEnabled());
+    EXPECT_TRUE(form1->Button2->isEnabled());
+  }
+}
+
 TEST_F(MainWindowTest, TheTimerAlternatesItsTextsUntilTheFirstFetchReturns) {
   delayMs = 400;  // the first industry's page takes several ticks
   Start(60);

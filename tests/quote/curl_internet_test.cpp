@@ -94,6 +94,35 @@ TEST(CurlInternetTest, ABodyComesThroughWholeWhateverTheQueueHolds) {
   }
 }
 
+// Each byte restarts the stall clock, so only the low-speed limit ends a
+// trickle; a slow but steady line stays above it.
+TEST(CurlInternetTest, ATrickleFailsAsStalledAndASlowLineComesThrough) {
+  Waiter waiter;
+  LoopbackSite site([](const SiteRequest& request) {
+    const bool trickle = request.path == "/trickle";
+    return Reply{.body = std::string(trickle ? 100 : 1000, 'x'),
+                 .drip = std::chrono::milliseconds(trickle ? 100 : 2)};
+  });
+  CurlInternet::Options options = ShortLimits();
+  options.lowSpeedBytesPerSecond = 100;
+  options.lowSpeedTime = std::chrono::seconds(1);
+  CurlInternet internet(options);
+  const auto session = internet.Open("MyApp", waiter.abortPoint);
+  auto request = session->OpenUrl("http://" + site.Host() + "/slow");
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(ReadAll(*request).size(), 1000u);
+  EXPECT_EQ(request->Failure(), std::nullopt);
+
+  const auto start = std::chrono::steady_clock::now();
+  request = session->OpenUrl("http://" + site.Host() + "/trickle");
+  ASSERT_NE(request, nullptr);
+  EXPECT_LT(ReadAll(*request).size(), 100u);
+  ASSERT_TRUE(request->Failure());
+  EXPECT_EQ(request->Failure()->kind, TransferFailure::Kind::Stalled);
+  EXPECT_EQ(request->Failure()->detail, 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
 TEST(CurlInternetTest, AWaitPassesAbortPointsAndAnAbortEndsItAtOnce) {
   Waiter waiter;
   LoopbackSite site([](const SiteRequest& request) {

@@ -2,6 +2,7 @@
 // log lines, and stop signals during a page that does not come.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "refresh/refresh_support.h"
+#include "catalogue/catalogue.h"
 #include "support/temp_dir.h"
 #include "text/code_page.h"
 
@@ -33,12 +35,20 @@ std::size_t FilesIn(const TempDir& dir) {
 
 TEST(RefreshCommandTest, AWrongCommandLineExits64AndHelpIsInBothLanguages) {
   const std::vector<std::vector<std::string>> wrong = {
-      {"--bogus"}, {"extra"}, {"--dir"}, {"--dir", "/nonexistent-folder"},
+      {"--bogus"}, {"extra"}, {"--dir"}, {"--dir", "/nonexistent-folder"}, {"--dir", "/dev/null"},
       {"--host", "example.jp/path"}, {"--host="}, {"--", "--help"}};
   for (const auto& arguments : wrong) {
     const CommandResult result = RunCommand(kProgram, arguments);
     EXPECT_EQ(result.status, 64) << arguments[0];
     EXPECT_TRUE(Contains(result.output, "--help")) << result.output;
+  }
+  // A folder that cannot even be looked at: the run cannot use it.
+  TempDir dir;
+  std::filesystem::create_symlink(dir.File("loop"), dir.File("loop"));
+  for (const std::string& folder : {dir.File("loop"), "/" + std::string(5000, 'd')}) {
+    const CommandResult result = RunCommand(kProgram, {"--dir", folder});
+    EXPECT_EQ(result.status, 2) << result.output;
+    EXPECT_TRUE(Contains(LastLine(result.output), "を調べられません")) << result.output;
   }
   const CommandResult help = RunCommand(kProgram, {"--help"});
   EXPECT_EQ(help.status, 0);
@@ -98,6 +108,8 @@ TEST(RefreshCommandTest, SettingsThatSelectNothingOrCannotBeReadExit1BeforeAnyRe
       {UserSettingText([](int line) { return line > 10; }), "no market is selected in "},
       {UserSettingText([](int line) { return line <= 10; }), "no industry is selected in "},
       {"/proc/self/mem", "I/O エラー (5)"},  // a regular file whose every read fails, for root too
+      {UserSettingText([](int) { return true; }).substr(0, 11 * 6),
+       "UserSetting.dat の 12 行目がありません"},
   };
   for (const Case& settingsCase : cases) {
     LoopbackSite site(Pages(OneRowPage));
@@ -114,6 +126,76 @@ TEST(RefreshCommandTest, SettingsThatSelectNothingOrCannotBeReadExit1BeforeAnyRe
     EXPECT_TRUE(Contains(LastLine(result.output), settingsCase.reason)) << result.output;
     EXPECT_EQ(site.RequestCount(), 0u);
     EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
+  }
+}
+
+// A login page, a changed site or a renamed market gives pages without
+// rows; the earlier list is compared only where the selection still reaches.
+TEST(RefreshCommandTest, ANewListUnlikeTheSitesKeepsTheEarlierOneUnlessAccepted) {
+  std::vector<const IndustryEntry*> industries;  // check boxes 12-14: settings lines 11-13
+  for (const IndustryEntry& industry : IndustryCatalogue()) {
+    if (industry.checkBox <= 14) industries.push_back(&industry);
+  }
+  const std::string second = SjisToUtf8(industries[1]->name);
+  struct Case {
+    std::vector<int> served;   // rows per industry now
+    std::vector<int> earlier;  // rows per industry before; empty: no file
+    int lastBox = 14;          // the last industry check box selected
+    std::vector<std::string> more{};
+    int status;
+    std::string said{};
+  };
+  const std::vector<Case> cases = {
+      {{0, 0, 0}, {2, 2, 2}, 14, {}, 1, "3 業種のどのページにも銘柄がありませんでした"},
+      {{0, 0, 0}, {}, 14, {}, 1, "新しい銘柄リストは 0 件です"},
+      {{2, 0, 2}, {2, 2, 2}, 14, {}, 1, "銘柄が一つもなくなった業種：" + second + "\n"},
+      {{1, 1, 1}, {4, 4, 4}, 14, {}, 1, "（これまでのリストで今の選択に当たるものは 12 件）"},
+      {{0, 0, 0}, {2, 2, 2}, 14, {"--accept-shrink"}, 0, "--accept-shrink: 置き換えます"},
+      {{2, 0, 2}, {2, 0, 2}, 14, {}, 0},  // an industry without rows before either
+      {{2, 2, 2}, {2, 2, 2}, 13, {}, 0},  // the last one no longer selected
+  };
+  const auto rowsOf = [](std::size_t industry, int count) {
+    std::vector<PageRow> rows;
+    for (int k = 0; k < count; ++k) {
+      rows.push_back({std::to_string(1300 + 200 * industry + k), "東証1部", "見本"});
+    }
+    return rows;
+  };
+  for (const Case& listCase : cases) {
+    LoopbackSite site(Pages([&](const std::string& code, int) {
+      std::size_t at = 0;
+      while (at < industries.size() && industries[at]->code != code) ++at;
+      return ListPage(code, at < industries.size() ? rowsOf(at, listCase.served[at])
+                                                   : std::vector<PageRow>{});
+    }));
+    TempDir dir;
+    WriteUserSetting(dir.Dir(), [&](int line) { return line <= listCase.lastBox - 1; });
+    std::string earlier, served;
+    for (std::size_t k = 0; k < industries.size(); ++k) {
+      for (const PageRow& row : rowsOf(k, listCase.earlier.empty() ? 0 : listCase.earlier[k])) {
+        earlier += WrittenRow(row, industries[k]->code) + "\r\n";
+      }
+      if (industries[k]->checkBox > listCase.lastBox) continue;
+      for (const PageRow& row : rowsOf(k, listCase.served[k])) {
+        served += WrittenRow(row, industries[k]->code) + "\r\n";
+      }
+    }
+    if (!listCase.earlier.empty()) WriteBytes(dir.File("brand_code.csv"), earlier);
+    std::vector<std::string> arguments = {"--dir", dir.Dir(), "--host", site.Host()};
+    arguments.insert(arguments.end(), listCase.more.begin(), listCase.more.end());
+    const CommandResult result = RunCommand(kProgram, arguments);
+    EXPECT_EQ(result.status, listCase.status) << result.output;
+    EXPECT_TRUE(Contains(result.output, listCase.said)) << result.output;
+    const bool kept = listCase.status != 0;
+    if (kept) {
+      EXPECT_TRUE(Contains(LastLine(result.output), "kept the earlier list")) << result.output;
+    }
+    if (kept && listCase.earlier.empty()) {
+      EXPECT_FALSE(std::filesystem::exists(dir.File("brand_code.csv")));
+    } else {
+      EXPECT_TRUE(ReadBytes(dir.File("brand_code.csv")) == (kept ? earlier : served))
+          << result.output;
+    }
   }
 }
 

@@ -312,6 +312,7 @@ TEST_F(DownloadRunTest, AWriteThatFailsPartWayKeepsThePreviousFile) {
   FailingFile failing(50);
   RunWith(failing);
   EXPECT_EQ(ui.EventsWithPrefix("error:"), std::vector<std::string>{"error:ディスクの空きが足りません（）"});
+  EXPECT_EQ(end, RunEnd::WriteFailed);
   EXPECT_EQ(Output(), "previous list\r\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
                           std::filesystem::directory_iterator()),

@@ -71,6 +71,40 @@ TEST_F(SettingsFileTest, WritesFortyThreeLinesInSettingsOrder) {
   EXPECT_EQ(ReadBytes(Path()), Lines(9, "False") + "True\r\n" + Lines(32, "False") + "True\r\n");
 }
 
+// A file that lost lines or was edited by hand is named with its first
+// unsound line; what follows the 43rd line does not matter.
+TEST_F(SettingsFileTest, ADamagedFileIsFoundAtItsFirstUnsoundLine) {
+  struct Case {
+    std::string file;
+    int line;  // 0: sound
+    bool missing = false;
+  };
+  const std::string sound = Lines(43, "True");
+  const std::vector<Case> cases = {
+      {sound, 0},
+      {Lines(43, "False", "\n"), 0},
+      {Lines(42, "True") + "False", 0},  // the last line without its end
+      {sound + "extra\r\n", 0},
+      {Lines(11, "True"), 12, true},
+      {Lines(20, "True") + "Tr", 21},
+      {"\xEF\xBB\xBF" + sound, 1},  // a byte-order mark from an editor
+      {Lines(5, "True") + "true\r\n" + Lines(37, "True"), 6},
+      {Lines(5, "True") + "True \r\n" + Lines(37, "True"), 6},
+      {"", 1, true},
+  };
+  for (const Case& damageCase : cases) {
+    WriteBytes(Path(), damageCase.file);
+    StartUp();
+    EXPECT_EQ(read.damage.has_value(), damageCase.line != 0) << damageCase.file;
+    if (!read.damage) continue;
+    EXPECT_EQ(read.damage->line, damageCase.line) << damageCase.file;
+    EXPECT_EQ(read.damage->missing, damageCase.missing) << damageCase.file;
+  }
+  EXPECT_EQ(SettingsDamageMessage("/d/", {12, true}),
+            Sjis("/d/UserSetting.dat の 12 行目がありません（ファイルが途中で切れています）。"
+                 "設定を確かめて、もう一度保存してください"));
+}
+
 TEST_F(SettingsFileTest, LineElevenIsCheckBoxTwelveAndLineTwelveCheckBoxThirteen) {
   WriteBytes(Path(), Lines(10, "False") + "True\r\n" + Lines(32, "False"));
   StartUp();

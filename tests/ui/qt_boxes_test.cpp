@@ -81,6 +81,17 @@ TEST(QtBoxesTest, ConfirmationAnswersEnterWithOkAndEscapeOrClosingWithCancel) {
   EXPECT_FALSE(AskConfirmationBox("?"));
 }
 
+TEST(QtBoxesTest, YesNoIsTrueOnlyForYesAndEnterOrEscapeAnswerNo) {
+  const auto seen = WhenBoxOpens([](QMessageBox* box) { Button(box, "OkButton")->click(); });
+  EXPECT_TRUE(AskYesNoBox("?"));
+  EXPECT_EQ(seen->buttons, (std::vector<std::string>{"はい", "いいえ"}));
+  EXPECT_EQ(seen->icon, QMessageBox::Warning);
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+    WhenBoxOpens([key](QMessageBox* box) { QTest::keyClick(box, key); });
+    EXPECT_FALSE(AskYesNoBox("?"));
+  }
+}
+
 TEST(QtBoxesTest, InformationHasTheApplicationTitleAndNoIcon) {
   const auto seen = WhenBoxOpens([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
   ShowInformationBox(Sjis("ファイルが書き込めません"));
