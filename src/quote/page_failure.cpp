@@ -26,7 +26,7 @@ Text TransferFailureText(const TransferFailure& failure) {
       return Sjis("通信を開始できません");
     case Kind::HostNotFound:
       // libcurl cannot tell an unknown name from a name server that is silent.
-      return Sjis("相場サイトのホスト名を IP アドレスに変換できません（名前の誤りか、DNS の不調）");
+      return Sjis("ホスト名から相場サイトの IP アドレスを得られません");
     case Kind::CannotConnect:
       return Sjis("相場サイトに接続できません");
     case Kind::ProxyFailed:
@@ -38,8 +38,7 @@ Text TransferFailureText(const TransferFailure& failure) {
     case Kind::HttpStatus:
       return Sjis("相場サイトがエラー ") + number + Sjis(" を返しました");
     case Kind::TooManyRedirects:
-      return Sjis("相場サイトの転送（リダイレクト）が ") + number +
-             Sjis(" 回を超えました");
+      return Sjis("相場サイトのリダイレクトが ") + number + Sjis(" 回を超えました");
     case Kind::Other:
       break;
   }

@@ -268,8 +268,14 @@ TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
        "2 ページ目: 受信の途中で接続が切れました", 5},
       {"silent", [](const SiteRequest&) { return Reply::Silent(); },
        "1 ページ目: 相場サイトが 1 秒間応答しません", 3},
+      {"trickle", onPageTwo({.body = pageOne, .drip = std::chrono::milliseconds(100)}),
+       "2 ページ目: 相場サイトが 1 秒間応答しません", 4},
+      {"redirect loop", [](const SiteRequest& request) { return Reply::Redirect(request.target); },
+       "1 ページ目: 相場サイトのリダイレクトが 10 回を超えました", 11},
   };
   options.stallTimeout = std::chrono::milliseconds(300);
+  options.lowSpeedBytesPerSecond = 100;
+  options.lowSpeedTime = std::chrono::seconds(1);
   for (const Case& test : cases) {
     LoopbackSite site(test.script);
     EXPECT_EQ(OutcomeOf(site.Host()), test.outcome) << test.name;
@@ -278,7 +284,7 @@ TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
   EXPECT_EQ(OutcomeOf("127.0.0.1:" + std::to_string(testing::ClosedPort())),
             "1 ページ目: 相場サイトに接続できません");
   // Every retry is shown, and the cause of each page given up after them.
-  EXPECT_EQ(retryStatuses.size(), 1u + 3 * 7);
+  EXPECT_EQ(retryStatuses.size(), 1u + 3 * 8);
 }
 
 // Sets the abort flag at the second pump after page 2 was requested: after
