@@ -50,7 +50,7 @@ std::optional<BoxAnswer> AnswerAtOnce(const QMessageBox& box) {
   return readyAnswers->Take(box.objectName().toStdString() + ":" + box.text().toStdString());
 }
 
-// kOk answers OK or はい, kCancel キャンセル or いいえ.
+// kOk answers OK or はい, kCancel キャンセル or いいえ: the same names.
 QAbstractButton* ButtonFor(const QMessageBox& box, BoxAnswer answer) {
   if (answer == BoxAnswer::kClose) return nullptr;
   const char* name = answer == BoxAnswer::kOk ? "OkButton" : "CancelButton";
@@ -75,26 +75,34 @@ void ShowOkBox(QMessageBox::Icon icon, const QString& text, const char* name, QW
   Run(box);
 }
 
+// A question captioned "確認" whose Escape answers no: true only for its
+// first button.
+struct Question {
+  QMessageBox::Icon icon;
+  const char* name;
+  const char* yes;
+  const char* no;
+  bool noIsDefault;
+};
+
+bool Ask(const Question& question, const Text& text, QWidget* parent) {
+  CentredBox box(question.icon, ToQString(Sjis("確認")), ToQString(text), parent);
+  box.setObjectName(QString::fromLatin1(question.name));
+  QPushButton* yes = AddButton(box, question.yes, QMessageBox::AcceptRole, "OkButton");
+  QPushButton* no = AddButton(box, question.no, QMessageBox::RejectRole, "CancelButton");
+  box.setDefaultButton(question.noIsDefault ? no : yes);
+  box.setEscapeButton(no);
+  return Run(box) == yes;
+}
+
 }  // namespace
 
 bool AskConfirmationBox(const Text& question, QWidget* parent) {
-  CentredBox box(QMessageBox::Question, ToQString(Sjis("確認")), ToQString(question), parent);
-  box.setObjectName(QStringLiteral("ConfirmationBox"));
-  QPushButton* ok = AddButton(box, "OK", QMessageBox::AcceptRole, "OkButton");
-  QPushButton* cancel = AddButton(box, "キャンセル", QMessageBox::RejectRole, "CancelButton");
-  box.setDefaultButton(ok);
-  box.setEscapeButton(cancel);
-  return Run(box) == ok;
+  return Ask({QMessageBox::Question, "ConfirmationBox", "OK", "キャンセル", false}, question, parent);
 }
 
 bool AskYesNoBox(const Text& question, QWidget* parent) {
-  CentredBox box(QMessageBox::Warning, ToQString(Sjis("確認")), ToQString(question), parent);
-  box.setObjectName(QStringLiteral("YesNoBox"));
-  QPushButton* yes = AddButton(box, "はい", QMessageBox::YesRole, "OkButton");
-  QPushButton* no = AddButton(box, "いいえ", QMessageBox::NoRole, "CancelButton");
-  box.setDefaultButton(no);
-  box.setEscapeButton(no);
-  return Run(box) == yes;
+  return Ask({QMessageBox::Warning, "YesNoBox", "はい", "いいえ", true}, question, parent);
 }
 
 void ShowInformationBox(const Text& message, QWidget* parent) {
