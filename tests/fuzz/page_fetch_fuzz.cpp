@@ -145,7 +145,8 @@ Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
   try {
     fetched.rows = quillivar::FetchIndustryRows(client, site.industryCode);
   } catch (const quillivar::Error& error) {
-    fetched.unknownCode = error.Message() == "UTF-8 Unknown code.";
+    // The conversion's own text, with the industry and page around it.
+    fetched.unknownCode = error.Message().find(quillivar::Sjis("（UTF-8 Unknown code.）")) != Text::npos;
     fetched.pageFailed = !fetched.unknownCode;
     FUZZ_CHECK(!fetched.pageFailed ||
                error.Message().find(quillivar::IntToText(site.failingPage) + quillivar::Sjis(" ページ目")) !=
