@@ -6,8 +6,6 @@
 
 #include <cerrno>
 
-#include "text/text_file.h"
-
 namespace quillivar {
 
 FolderLock::FolderLock(const std::string& dir) {
@@ -24,16 +22,5 @@ FolderLock::~FolderLock() {
 }
 
 bool FolderLock::HeldByAnotherRun() const { return error_ == EWOULDBLOCK; }
-
-int ReplaceProbeError(const std::string& path) {
-  try {
-    // The writer's own checks: its temporary file is made and, unused,
-    // removed again as the writer goes.
-    ReplacingTextFileWriter probe(path);
-    return 0;
-  } catch (const IoError& error) {
-    return error.Code();
-  }
-}
 
 }  // namespace quillivar

@@ -25,8 +25,4 @@ class FolderLock {
   int error_ = 0;
 };
 
-// 0 when the file at `path` can be replaced the way the run will replace it,
-// else the errno that prevents it. Nothing is left behind.
-int ReplaceProbeError(const std::string& path);
-
 }  // namespace quillivar

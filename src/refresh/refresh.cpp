@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <optional>
 
 #include "catalogue/catalogue.h"
@@ -13,7 +14,7 @@
 #include "refresh/issue_list.h"
 #include "refresh/progress_report.h"
 #include "refresh/run_log.h"
-#include "refresh/terminal_run_view.h"
+#include "refresh/stop_signal.h"
 #include "run/download_run.h"
 #include "settings/settings_file.h"
 #include "text/code_page.h"
@@ -71,66 +72,49 @@ std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& f
   return std::nullopt;
 }
 
-std::string CannotWriteText(const std::string& dir) {
-  return dir + " に " + kStockListFileName + " が書き込めません";
-}
-
-std::optional<Outcome> WriteProblem(const std::string& dir) {
+// The cause in both languages, as every failed file operation of the
+// command is told.
+Outcome CannotWrite(const std::string& dir, int code) {
   const std::string path = dir + kStockListFileName;
-  const int code = ReplaceProbeError(path);
-  if (code == 0) return std::nullopt;
-  return Outcome{kExitCannotWrite,
-                 FailureText(CannotWriteText(dir), "cannot write " + path, code, path)};
+  return {kExitCannotWrite, FailureText(dir + " に " + kStockListFileName + " が書き込めません",
+                                        "cannot write " + path, code, path)};
 }
 
 std::string StopSignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
 
-Outcome Download(const std::string& dir, const Selection& selection,
+Outcome Download(const std::string& dir, const Selection& selection, ListTarget target,
                  const RefreshOptions& options, const std::string& host,
                  const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
-  const std::optional<IssueList> previous = ReadIssueList(dir + kStockListFileName);
-  RunState state;
-  StopSignalPump pump(state.AbortRequested, stopSignal);
-  TerminalRunView view(output, options.acceptShrink);
-  ProgressReport progress(output, SelectedIndustryCount(selection));
-  CurlInternet curl;
-  PageCountingInternet internet(curl, progress);
-  ReplacingStockListFile replacing;
-  RecordingStockListFile file(replacing);
-  DownloadRun run(
-      view, pump, selection, state, dir,
-      [&](const Text& code, AbortPoint& abortPoint) {
-        progress.IndustryStarted(code);
-        QuoteClient client{internet, abortPoint, host};
-        client.showStatus = [&](const Text& status) { progress.Retrying(status); };
-        std::optional<Text> rowsText = FetchIndustryRows(client, code);
-        if (rowsText) progress.IndustryDone(*rowsText);
-        return rowsText;
-      },
-      file);
-  const RunEnd end = run.Execute();
+  const std::optional<std::vector<StockRow>> previous = ReadStockList(target.path);
+  StopSignalPump pump(stopSignal);
+  AbortPoint abortPoint(pump, pump.AbortRequested);
+  ProgressReport progress(output, SelectedIndustryCount(selection), options.acceptShrink);
+  CurlInternet internet;
+  const RunResult result =
+      quillivar::Download(selection, std::move(target), {internet, abortPoint, host}, progress);
   output.EndProgress();
-  switch (end) {
-    case RunEnd::Finished:
-      return {kExitWritten, DescribeChanges(file.Written(), previous)};
-    case RunEnd::CannotWrite:
-      return {kExitCannotWrite, CannotWriteText(dir)};
-    case RunEnd::WriteFailed:
-      return {kExitCannotWrite, SjisToUtf8(view.LastError())};
-    case RunEnd::Kept:
+  const std::string error = SjisToUtf8(ErrorBoxText(result.message));
+  switch (result.end) {
+    case RunResult::End::Written:
+      output.Line(SjisToUtf8(result.message));
+      return {kExitWritten, DescribeChanges(result.written, previous)};
+    case RunResult::End::CannotWrite:
+      return CannotWrite(dir, result.errorCode);
+    case RunResult::End::WriteFailed:
+      return {kExitCannotWrite, error};
+    case RunResult::End::Kept:
       return {kExitError,
               "銘柄リストは更新していません（新しいリストが疑わしいため） / kept the earlier list: "
               "the new one looks unlike the site's list (--accept-shrink replaces it)"};
-    case RunEnd::Aborted:
-      output.Line(SjisToUtf8(view.StatusText()));
+    case RunResult::End::Aborted:
+      output.Line(SjisToUtf8(result.message));
       // Only a stop signal aborts here; the shells' convention for it.
-      if (stopSignal == 0) break;
+      if (stopSignal == 0) return {kExitError, ""};
       return {128 + stopSignal, StopSignalName(stopSignal)};
-    case RunEnd::Cancelled:
-    case RunEnd::Failed:
+    case RunResult::End::Failed:
       break;
   }
-  return {kExitError, SjisToUtf8(view.LastError())};
+  return {kExitError, error};
 }
 
 // A --dir that names no folder is a wrong command line, as the parser would
@@ -168,8 +152,15 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
   }
   SelectionFlags flags{};
   if (std::optional<Outcome> problem = SettingsProblem(dir, flags)) return *problem;
-  if (std::optional<Outcome> problem = WriteProblem(dir)) return *problem;
-  return Download(dir, FlagsSelection(flags), options, site, stopSignal, output);
+  // The save's own first steps, before the first request: a list that cannot
+  // be written is not downloaded for nothing.
+  ListTarget target{dir + kStockListFileName, nullptr};
+  try {
+    target.opened = std::make_unique<StockListFile>(target.path);
+  } catch (const IoError& error) {
+    return CannotWrite(dir, error.Code());
+  }
+  return Download(dir, FlagsSelection(flags), std::move(target), options, site, stopSignal, output);
 }
 
 }  // namespace
