@@ -30,28 +30,6 @@ const RunTexts& Texts() {
 // The number its line's first four bytes write.
 std::int32_t KeyOf(const StockRow& row) { return TextToInt(Copy(StockListLine(row), 1, 4)); }
 
-// Inside a catch block: the list was replaced, only its folder not synced.
-bool SavedButNotSynced() {
-  try {
-    throw;
-  } catch (const IoError& error) {
-    return error.Message() == UnsyncedSaveMessage();
-  } catch (...) {
-    return false;
-  }
-}
-
-// Inside a catch block: the errno of a failed file operation, else 0.
-int ErrorCodeOfCurrentException() {
-  try {
-    throw;
-  } catch (const IoError& error) {
-    return error.Code();
-  } catch (...) {
-    return 0;
-  }
-}
-
 class Run {
  public:
   Run(const Selection& selection, AbortPoint& abortPoint, const IndustryFetch& fetch,
@@ -60,17 +38,17 @@ class Run {
 
   RunResult Execute(ListTarget& target) {
     try {
-      stockRows_.assign(kStockRowSlots, StockRow());
-      keys_.assign(kStockRowSlots, std::nullopt);
+      StockRows.assign(kStockRowSlots, 0);
+      rows_.reserve(kStockRowSlots);
       observer_.ShowStatus(Texts().started);
       if (!Collect()) return Ended(End::Aborted, Texts().aborted);
       return WriteOut(target);
+    } catch (const IoError& error) {
+      // An unsynced save has put the list in place all the same.
+      const bool inPlace = !writing_ || error.Message() == UnsyncedSaveMessage();
+      return Failed(inPlace ? End::Failed : End::WriteFailed, error.Message(), error.Code());
     } catch (...) {
-      const bool listNotInPlace = writing_ && !SavedButNotSynced();
-      RunResult result =
-          Ended(listNotInPlace ? End::WriteFailed : End::Failed, MessageOfCurrentException());
-      result.errorCode = ErrorCodeOfCurrentException();
-      return result;
+      return Failed(writing_ ? End::WriteFailed : End::Failed, MessageOfCurrentException(), 0);
     }
   }
 
@@ -79,7 +57,13 @@ class Run {
     RunResult result;
     result.end = end;
     result.message = std::move(message);
-    result.stockRows = count_;
+    result.stockRows = rows_.size();
+    return result;
+  }
+
+  RunResult Failed(End end, Text message, int errorCode) const {
+    RunResult result = Ended(end, std::move(message));
+    result.errorCode = errorCode;
     return result;
   }
 
@@ -109,27 +93,23 @@ class Run {
   }
 
   std::int32_t KeyOfSlot(std::size_t slot) {
-    std::optional<std::int32_t>& key = keys_[slot];
-    if (!key) key = KeyOf(stockRows_[slot]);
+    std::optional<std::int32_t>& key = keys_[StockRows[slot]];
+    if (!key) key = KeyOf(rows_[StockRows[slot]]);
     return *key;
   }
 
-  void MakeRoomForOneMore() {
-    if (count_ < stockRows_.size()) return;
-    stockRows_.emplace_back();
-    keys_.emplace_back();
-  }
+  const StockRow& RowOfSlot(std::size_t slot) const { return rows_[StockRows[slot]]; }
 
   // Keys are read once, when first compared; a key that is not a number
   // raises its error at that moment, as reading it every time would. The
   // slot's key is read before the row's, so a failure names the first of the
   // two that is not a number.
   [[nodiscard]] bool InsertStockRow(StockRow row) {
-    std::size_t index = count_;
+    std::size_t index = rows_.size();
     std::optional<std::int32_t> rowKey;
-    if (count_ > 0) {
+    if (!rows_.empty()) {
       index = 0;
-      for (std::size_t k = count_; k-- > 0;) {
+      for (std::size_t k = rows_.size(); k-- > 0;) {
         if (abortPoint_.PumpAndTestAbort()) return false;
         const std::int32_t slotKey = KeyOfSlot(k);
         if (!rowKey) rowKey = KeyOf(row);
@@ -139,16 +119,15 @@ class Run {
         }
       }
     }
-    MakeRoomForOneMore();
-    for (std::size_t k = count_; k-- > index;) {
+    if (rows_.size() == StockRows.size()) StockRows.emplace_back();
+    for (std::size_t k = rows_.size(); k-- > index;) {
       if (abortPoint_.PumpAndTestAbort()) return false;
-      stockRows_[k + 1] = std::move(stockRows_[k]);
-      keys_[k + 1] = keys_[k];
+      StockRows[k + 1] = StockRows[k];
     }
     observer_.ShowStatus(Texts().taken + StockListLine(row));
-    stockRows_[index] = std::move(row);
-    keys_[index] = rowKey;
-    ++count_;
+    StockRows[index] = rows_.size();
+    rows_.push_back(std::move(row));
+    keys_.push_back(rowKey);
     return true;
   }
 
@@ -168,8 +147,8 @@ class Run {
     // reaches the file: it would read back as another row.
     std::vector<std::size_t> selected;
     ListShape fresh;
-    for (std::size_t slot = 0; slot < count_; ++slot) {
-      const StockRow readBack = ReadStockListLine(StockListLine(stockRows_[slot]));
+    for (std::size_t slot = 0; slot < rows_.size(); ++slot) {
+      const StockRow readBack = ReadStockListLine(StockListLine(RowOfSlot(slot)));
       if (!IsStockRowSelected(selection_, readBack)) continue;
       selected.push_back(slot);
       fresh.Add(readBack);
@@ -179,20 +158,18 @@ class Run {
       try {
         target.opened = std::make_unique<StockListFile>(target.path);
       } catch (const IoError& error) {
-        RunResult result = Ended(End::CannotWrite, Texts().cannotWrite);
-        result.errorCode = error.Code();
-        return result;
+        return Failed(End::CannotWrite, Texts().cannotWrite, error.Code());
       }
     }
     writing_ = true;
     for (const std::size_t slot : selected) {
-      observer_.ShowStatus(Texts().saved + StockListLine(stockRows_[slot]));
-      target.opened->Write(stockRows_[slot]);
+      observer_.ShowStatus(Texts().saved + StockListLine(RowOfSlot(slot)));
+      target.opened->Write(RowOfSlot(slot));
     }
     target.opened->Close();
     writing_ = false;
     RunResult result = Ended(End::Written, Texts().finished);
-    for (const std::size_t slot : selected) result.written.push_back(std::move(stockRows_[slot]));
+    for (const std::size_t slot : selected) result.written.push_back(std::move(rows_[StockRows[slot]]));
     return result;
   }
 
@@ -200,9 +177,12 @@ class Run {
   AbortPoint& abortPoint_;
   const IndustryFetch& fetch_;
   RunObserver& observer_;
-  std::vector<StockRow> stockRows_;  // slots 0..count-1 in code order
-  std::vector<std::optional<std::int32_t>> keys_;
-  std::size_t count_ = 0;
+  // The slots before rows_.size() hold the rows in code order, as indices
+  // into rows_, so that making room moves a number rather than a row. Past
+  // the 10,000 slots the list grows rather than dropping a row.
+  std::vector<std::size_t> StockRows;
+  std::vector<StockRow> rows_;                     // in the order they came
+  std::vector<std::optional<std::int32_t>> keys_;  // likewise
   FetchedCount fetched_;
   bool writing_ = false;  // from the list's first row until it is in place
 };

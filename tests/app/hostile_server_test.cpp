@@ -29,9 +29,9 @@
 #include "support/shown_windows.h"
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
-#include "support/list_page.h"
-#include "support/loopback_site.h"
-#include "support/temp_dir.h"
+#include "testkit/list_page.h"
+#include "testkit/loopback_site.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 #include "ui/qt_boxes.h"
 

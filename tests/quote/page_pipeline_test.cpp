@@ -9,7 +9,7 @@
 #include "quote/utf8tosjis.h"
 #include "support/fake_ui.h"
 #include "support/rows_text.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 
 namespace quillivar {
 namespace {

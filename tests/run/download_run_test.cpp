@@ -12,7 +12,7 @@
 #include "support/failing_file_bytes.h"
 #include "support/fake_ui.h"
 #include "support/resource_limit.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/text_file.h"
@@ -120,39 +120,43 @@ TEST_F(DownloadRunTest, SkipsUnselectedIndustries) {
   EXPECT_EQ(ui.EventsWithPrefix("fetched:"), std::vector<std::string>{"fetched:0"});
 }
 
-TEST_F(DownloadRunTest, AbortAtTheFirstAbortPointWritesNothing) {
-  WriteBytes(dir.File("brand_code.csv"), "previous");
-  ui.AtPump(1, [&] { ui.abortRequested = true; });
-  Run();
-  EXPECT_EQ(result.end, End::Aborted);
-  EXPECT_EQ(result.message, kAborted);
-  EXPECT_TRUE(fetched.empty());
-  EXPECT_EQ(Output(), "previous");
-}
-
-TEST_F(DownloadRunTest, AbortDuringTheFirstFetchEndsAtTheNextAbortPoint) {
-  Serve("0050", {Row("1301", "東証1部", "見本水産", "水産・農林業")});
-  onFetch = [&](const Text&) { ui.abortRequested = true; };
-  Run();
-  EXPECT_EQ(fetched, std::vector<Text>{"0050"});
-  EXPECT_EQ(ui.EventsWithPrefix("fetched:"), std::vector<std::string>{"fetched:aborted"});
-  EXPECT_EQ(result.stockRows, 0u);
-  EXPECT_FALSE(OutputExists());
-  EXPECT_EQ(result.end, End::Aborted);
-}
-
-TEST_F(DownloadRunTest, AbortInTheMiddleOfAnInsertionStopsThere) {
+TEST_F(DownloadRunTest, AnAbortEndsTheRunAtItsAbortPointAndWritesNothing) {
   // Three rows in descending order: the third insertion compares twice and
   // moves twice. Pumps: 1 (position 1), 2 (row 1), 3 (row 2), 4 (compare),
   // 5 (move), 6 (row 3), 7 (compare), 8 (compare), 9 (move) ...
+  const struct {
+    const char* when;
+    long long atPump;  // 0: during the first fetch
+    std::size_t fetches;
+    std::size_t rows;
+    std::vector<std::string> fetchEnds;
+  } cases[] = {
+      {"at the first abort point", 1, 0, 0, {}},
+      {"during the first fetch", 0, 1, 0, {"fetched:aborted"}},
+      {"in the middle of an insertion", 9, 1, 2, {"fetched:3"}},
+  };
+  WriteBytes(dir.File("brand_code.csv"), "previous");
   Serve("0050", {Row("3000", "東証1部", "c", "水産・農林業"), Row("2000", "東証1部", "b", "水産・農林業"),
                  Row("1000", "東証1部", "a", "水産・農林業")});
-  ui.AtPump(9, [&] { ui.abortRequested = true; });
-  Run();
-  EXPECT_EQ(ui.pumpCount, 9);
-  EXPECT_EQ(result.stockRows, 2u);
-  EXPECT_FALSE(OutputExists());
-  EXPECT_EQ(result.end, End::Aborted);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.when);
+    ui = FakeUi();
+    ui.CheckAll(true);
+    fetched.clear();
+    onFetch = nullptr;
+    if (c.atPump > 0) ui.AtPump(c.atPump, [&] { ui.abortRequested = true; });
+    if (c.atPump == 0) onFetch = [&](const Text&) { ui.abortRequested = true; };
+    Run();
+    EXPECT_EQ(result.end, End::Aborted);
+    EXPECT_EQ(result.message, kAborted);
+    EXPECT_EQ(fetched.size(), c.fetches);
+    EXPECT_EQ(ui.EventsWithPrefix("fetched:"), c.fetchEnds);
+    EXPECT_EQ(result.stockRows, c.rows);
+    if (c.atPump > 0) {
+      EXPECT_EQ(ui.pumpCount, c.atPump);
+    }
+    EXPECT_EQ(Output(), "previous");
+  }
 }
 
 TEST_F(DownloadRunTest, KeepsRowsInCodeOrderAndEqualCodesInArrivalOrder) {
