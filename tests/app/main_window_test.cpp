@@ -235,6 +235,20 @@ TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
   EXPECT_FALSE(form1->Timer1->isActive());
 }
 
+// The box keeps its text without the cause, which the command's log gives.
+TEST_F(MainWindowTest, AListThatCannotBeOpenedIsToldInTheInformationBox) {
+  std::filesystem::create_directory(dir.File("brand_code.csv"));
+  Start();
+  boxes.Then(BoxAnswer::kOk);
+  boxes.Then(BoxAnswer::kOk);
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[1], "InformationBox:ファイルが書き込めません");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("brand_code.csv")));
+  EXPECT_TRUE(form1->Button1->isEnabled());
+  EXPECT_FALSE(form1->Timer1->isActive());
+}
+
 // Pages without rows, as from a login page: いいえ, the default, keeps the
 // list; はい replaces it.
 TEST_F(MainWindowTest, ASuspectListReplacesTheEarlierOneOnlyAfterYes) {
