@@ -22,14 +22,21 @@ bool IsPrivateLockFile(const struct stat& file, const struct stat& folder) {
 }  // namespace
 
 FolderLock::FolderLock(const std::string& dir) {
+  const std::string path = dir + kFolderLockFileName;
   // Read-only is enough for flock, and opens a file kept in a read-only folder.
-  fd_ = ::open((dir + kFolderLockFileName).c_str(),
-               O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
+               0600);
   struct stat file {};
   struct stat folder {};
-  if (fd_ < 0 || ::fstat(fd_, &file) != 0 || ::stat(dir.c_str(), &folder) != 0) {
+  if (fd_ < 0) {
     error_ = errno;
-    refused_ = error_ == ELOOP;  // a link in its place
+    // Something is there that we may not open (a link among them): not ours.
+    // Without anything there, the folder only takes no new file.
+    refused_ = ::lstat(path.c_str(), &file) == 0;
+    return;
+  }
+  if (::fstat(fd_, &file) != 0 || ::stat(dir.c_str(), &folder) != 0) {
+    error_ = errno;
     return;
   }
   if (!IsPrivateLockFile(file, folder)) {
