@@ -23,7 +23,7 @@ using Clock = std::chrono::steady_clock;
 
 class NoFile : public StockListFile {
  public:
-  bool Open(const std::string&) override { return false; }
+  bool Open(const std::string&, AbortPoint&) override { return false; }
   void WriteLine(std::string_view) override {}
   void Close() override {}
   void Discard() noexcept override {}

@@ -42,10 +42,9 @@ void IssueList::AddRow(std::string_view row) {
   names.emplace(Text(row.substr(0, codeEnd)), Text(name));
 }
 
-std::optional<IssueList> ReadIssueList(const std::string& path) {
-  if (!RegularFileExists(path)) return std::nullopt;
+std::optional<IssueList> ReadIssueList(const std::string& path, AbortPoint& abortPoint) {
   try {
-    TextFileReader reader(path);
+    TextFileReader reader = TextFileReader::OfFileTheSaveWouldReplace(path, &abortPoint);
     IssueList list;
     // The run writes no empty row: the first empty line is the end.
     for (Text row = reader.ReadLine(); !row.empty(); row = reader.ReadLine()) list.AddRow(row);

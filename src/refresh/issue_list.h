@@ -21,8 +21,9 @@ struct IssueList {
   void AddRow(std::string_view row);
 };
 
-// Null when there is no such file or it cannot be read.
-std::optional<IssueList> ReadIssueList(const std::string& path);
+// Null when there is no such file or it cannot be read; read by the save's
+// rules (see TextFileReader::OfFileTheSaveWouldReplace).
+std::optional<IssueList> ReadIssueList(const std::string& path, AbortPoint& abortPoint);
 
 // "rows=N previous=M added=A (code name, ...) removed=R (...)" in UTF-8, the
 // first ten codes of each kind named; "previous=none" without an earlier list.
@@ -33,9 +34,9 @@ class RecordingStockListFile : public StockListFile {
  public:
   explicit RecordingStockListFile(StockListFile& file) : file_(file) {}
 
-  bool Open(const std::string& path) override {
+  bool Open(const std::string& path, AbortPoint& abortPoint) override {
     written_ = {};
-    return file_.Open(path);
+    return file_.Open(path, abortPoint);
   }
   void WriteLine(std::string_view row) override {
     file_.WriteLine(row);

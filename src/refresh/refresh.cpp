@@ -75,22 +75,29 @@ std::string CannotWriteText(const std::string& dir) {
   return dir + " に " + kStockListFileName + " が書き込めません";
 }
 
-std::optional<Outcome> WriteProblem(const std::string& dir) {
+std::string StopSignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
+
+std::optional<Outcome> WriteProblem(const std::string& dir,
+                                    const volatile std::sig_atomic_t& stopSignal) {
   const std::string path = dir + kStockListFileName;
-  const int code = ReplaceProbeError(path);
+  bool abortRequested = false;
+  StopSignalPump pump(abortRequested, stopSignal);
+  AbortPoint abortPoint(pump, abortRequested);
+  const int code = ReplaceProbeError(path, abortPoint);
   if (code == 0) return std::nullopt;
+  if (code == ECANCELED) return Outcome{128 + stopSignal, StopSignalName(stopSignal)};
   return Outcome{kExitCannotWrite,
                  FailureText(CannotWriteText(dir), "cannot write " + path, code, path)};
 }
 
-std::string StopSignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
-
 Outcome Download(const std::string& dir, const Selection& selection,
                  const RefreshOptions& options, const std::string& host,
                  const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
-  const std::optional<IssueList> previous = ReadIssueList(dir + kStockListFileName);
   RunState state;
   StopSignalPump pump(state.AbortRequested, stopSignal);
+  AbortPoint abortPoint(pump, state.AbortRequested);
+  // An abort here is seen again at the run's first abort point.
+  const std::optional<IssueList> previous = ReadIssueList(dir + kStockListFileName, abortPoint);
   TerminalRunView view(output, options.acceptShrink);
   ProgressReport progress(output, SelectedIndustryCount(selection));
   CurlInternet curl;
@@ -157,6 +164,11 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
                     const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
   if (std::optional<Outcome> problem = FolderProblem(dir)) return *problem;
   const FolderLock lock(dir);
+  if (lock.Refused()) {
+    const std::string path = dir + kFolderLockFileName;
+    return {kExitCannotWrite, path + " はこのユーザーだけのロックファイルではありません（削除してください） / " +
+                                  path + " is not a lock file of this user only (remove it)"};
+  }
   if (lock.HeldByAnotherRun()) {
     return {kExitBusy, dir + " で別の quillivar-refresh が実行中です / another run is using " + dir};
   }
@@ -168,7 +180,7 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
   }
   SelectionFlags flags{};
   if (std::optional<Outcome> problem = SettingsProblem(dir, flags)) return *problem;
-  if (std::optional<Outcome> problem = WriteProblem(dir)) return *problem;
+  if (std::optional<Outcome> problem = WriteProblem(dir, stopSignal)) return *problem;
   return Download(dir, FlagsSelection(flags), options, site, stopSignal, output);
 }
 

@@ -1,5 +1,7 @@
 #include "run/download_run.h"
 
+#include <cerrno>
+
 #include "text/code_page.h"
 #include "text/text_file.h"
 #include "ui/ui_texts.h"
@@ -51,6 +53,17 @@ bool SavedButNotSynced() {
   }
 }
 
+// Inside a catch block: 中止 ended a wait of the file's, which left it as it was.
+bool AbortedInAWait() {
+  try {
+    throw;
+  } catch (const IoError& error) {
+    return error.Code() == ECANCELED;
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace
 
 RunEnd DownloadRun::Execute() {
@@ -60,6 +73,7 @@ RunEnd DownloadRun::Execute() {
     const bool listNotInPlace = writing_ && !SavedButNotSynced();
     writing_ = false;
     file_.Discard();
+    if (AbortedInAWait()) return EndAborted();
     view_.ShowErrorBox(MessageOfCurrentException());
     BackToIdle();
     return listNotInPlace ? RunEnd::WriteFailed : RunEnd::Failed;
@@ -182,7 +196,7 @@ bool DownloadRun::InsertStockRow(const Text& line) {
 
 bool DownloadRun::MayReplaceEarlierList(const std::string& path, const ListShape& fresh) {
   ListShape earlier;
-  for (const Text& row : ReadStockListRows(path)) {
+  for (const Text& row : ReadStockListRows(path, abortPoint_)) {
     const StockRowFields fields = SplitStockRow(row);
     if (IsStockRowSelected(selection_, fields)) earlier.Add(fields);
   }
@@ -201,7 +215,7 @@ RunEnd DownloadRun::WriteOut() {
   }
   const std::string path = state_.ExeDir + kStockListFileName;
   if (!MayReplaceEarlierList(path, fresh)) return EndKept();
-  if (!file_.Open(path)) {
+  if (!file_.Open(path, abortPoint_)) {
     view_.ShowInformation(Texts().cannotWrite);
     BackToIdle();
     return RunEnd::CannotWrite;

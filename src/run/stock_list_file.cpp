@@ -1,24 +1,27 @@
 #include "run/stock_list_file.h"
 
+#include <cerrno>
+
 namespace quillivar {
 
-std::vector<Text> ReadStockListRows(const std::string& path) {
+std::vector<Text> ReadStockListRows(const std::string& path, AbortPoint& abortPoint) {
   std::vector<Text> rows;
   try {
-    if (!RegularFileExists(path)) return rows;
-    TextFileReader reader(path);
+    TextFileReader reader = TextFileReader::OfFileTheSaveWouldReplace(path, &abortPoint);
     while (!reader.AtEnd()) rows.push_back(reader.ReadLine());
-  } catch (const IoError&) {
+  } catch (const IoError& error) {
+    if (error.Code() == ECANCELED || error.Code() == EWOULDBLOCK) throw;
     rows.clear();
   }
   return rows;
 }
 
-bool ReplacingStockListFile::Open(const std::string& path) {
+bool ReplacingStockListFile::Open(const std::string& path, AbortPoint& abortPoint) {
   writer_.reset();
   try {
-    writer_ = std::make_unique<ReplacingTextFileWriter>(path);
-  } catch (const IoError&) {
+    writer_ = std::make_unique<ReplacingTextFileWriter>(path, &abortPoint);
+  } catch (const IoError& error) {
+    if (error.Code() == ECANCELED) throw;
     return false;
   }
   return true;

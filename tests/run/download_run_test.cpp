@@ -288,7 +288,9 @@ TEST_F(DownloadRunTest, AFolderThatIsGoneIsReported) {
 class FailingFile : public StockListFile {
  public:
   explicit FailingFile(int failAt) : failAt_(failAt) {}
-  bool Open(const std::string& path) override { return real_.Open(path); }
+  bool Open(const std::string& path, AbortPoint& abortPoint) override {
+    return real_.Open(path, abortPoint);
+  }
   void WriteLine(std::string_view row) override {
     if (++written_ == failAt_) ThrowIoError(ENOSPC, "");
     real_.WriteLine(row);
