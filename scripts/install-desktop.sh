@@ -16,7 +16,8 @@ fi
 folder=$(realpath -m "${1:-$HOME/Quillivar}")
 menu=${XDG_DATA_HOME:-$HOME/.local/share}/applications
 link=$menu/quillivar.desktop
-installed=(Quillivar quillivar-refresh quillivar.png quillivar.desktop)
+# The refresh command's lock file goes too: the program made it, not the user.
+installed=(Quillivar quillivar-refresh quillivar.png quillivar.desktop .quillivar-refresh.lock)
 
 if $uninstall; then
   if [[ -L $link && $(readlink "$link") == "$folder/quillivar.desktop" ]]; then

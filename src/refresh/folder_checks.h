@@ -4,25 +4,33 @@
 
 #include <string>
 
+
 namespace quillivar {
 
-// One run per folder: an exclusive lock on the folder itself, held while
-// this object lives. No lock file is left behind, and the kernel lets go of
-// the lock however the process ends.
+constexpr char kFolderLockFileName[] = ".quillivar-refresh.lock";
+
+// One run per folder: an exclusive lock on the lock file in the folder, held
+// while this object lives. The file is made with mode 0600 and kept, so that
+// only its user (and root) can open it and hold the lock; the kernel lets go
+// of the lock however the process ends.
 class FolderLock {
  public:
-  explicit FolderLock(const std::string& dir);
+  explicit FolderLock(const std::string& dir);  // `dir` ends with "/"
   ~FolderLock();
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
   bool HeldByAnotherRun() const;
+  // What is there is no lock file of this user's alone: a link, anything but a
+  // regular file, another user's file, or one that others may open.
+  bool Refused() const { return refused_; }
   // 0 while held; else the errno that kept it from being taken.
   int Error() const { return error_; }
 
  private:
   int fd_ = -1;
   int error_ = 0;
+  bool refused_ = false;
 };
 
 }  // namespace quillivar

@@ -83,11 +83,14 @@ Outcome CannotWrite(const std::string& dir, int code) {
 std::string StopSignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
 
 Outcome Download(const std::string& dir, const Selection& selection, ListTarget target,
-                 const RefreshOptions& options, const std::string& host,
+                 AbortPoint& abortPoint, const RefreshOptions& options, const std::string& host,
                  const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
-  const std::optional<std::vector<StockRow>> previous = ReadStockList(target.path);
-  StopSignalPump pump(stopSignal);
-  AbortPoint abortPoint(pump, pump.AbortRequested);
+  std::optional<std::vector<StockRow>> previous;
+  try {
+    previous = ReadStockList(target.path, abortPoint);
+  } catch (const IoError&) {
+    // An abort here is seen again at the run's first abort point.
+  }
   ProgressReport progress(output, SelectedIndustryCount(selection), options.acceptShrink);
   CurlInternet internet;
   const RunResult result =
@@ -141,6 +144,11 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
                     const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
   if (std::optional<Outcome> problem = FolderProblem(dir)) return *problem;
   const FolderLock lock(dir);
+  if (lock.Refused()) {
+    const std::string path = dir + kFolderLockFileName;
+    return {kExitCannotWrite, path + " はこのユーザーだけのロックファイルではありません（削除してください） / " +
+                                  path + " is not a lock file of this user only (remove it)"};
+  }
   if (lock.HeldByAnotherRun()) {
     return {kExitBusy, dir + " で別の quillivar-refresh が実行中です / another run is using " + dir};
   }
@@ -152,15 +160,19 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
   }
   SelectionFlags flags{};
   if (std::optional<Outcome> problem = SettingsProblem(dir, flags)) return *problem;
+  StopSignalPump pump(stopSignal);
+  AbortPoint abortPoint(pump, pump.AbortRequested);
   // The save's own first steps, before the first request: a list that cannot
   // be written is not downloaded for nothing.
   ListTarget target{dir + kStockListFileName, nullptr};
   try {
-    target.opened = std::make_unique<StockListFile>(target.path);
+    target.opened = std::make_unique<StockListFile>(target.path, abortPoint);
   } catch (const IoError& error) {
+    if (error.Code() == ECANCELED) return {128 + stopSignal, StopSignalName(stopSignal)};
     return CannotWrite(dir, error.Code());
   }
-  return Download(dir, FlagsSelection(flags), std::move(target), options, site, stopSignal, output);
+  return Download(dir, FlagsSelection(flags), std::move(target), abortPoint, options, site,
+                  stopSignal, output);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -47,6 +48,20 @@ std::string_view EndWord(int status) {
   return "失敗 / failed";
 }
 
+// The system's words, except where the save gives an errno a meaning of its own.
+std::string_view EnglishReason(int code) {
+  switch (code) {
+    case ENODEV:
+      return "not a regular file";
+    case EMLINK:
+      return "it has other names (hard links) and would be written in place";
+    case EWOULDBLOCK:
+      return "another program is using it";
+    default:
+      return std::strerror(code);
+  }
+}
+
 }  // namespace
 
 RunLog::RunLog(TerminalOutput& output)
@@ -77,7 +92,7 @@ std::string FailureText(std::string_view japanese, std::string_view english, int
                         const std::string& path) {
   std::string text(japanese);
   text.append("（").append(SjisToUtf8(IoErrorMessage(code, path))).append("） / ");
-  return text.append(english).append(": ").append(std::strerror(code));
+  return text.append(english).append(": ").append(EnglishReason(code));
 }
 
 }  // namespace quillivar

@@ -1,5 +1,6 @@
 #include "run/download_run.h"
 
+#include <cerrno>
 #include <cstdint>
 
 #include "run/list_check.h"
@@ -44,6 +45,8 @@ class Run {
       if (!Collect()) return Ended(End::Aborted, Texts().aborted);
       return WriteOut(target);
     } catch (const IoError& error) {
+      // 中止 ended a wait of the list's, which left it as it was.
+      if (error.Code() == ECANCELED) return Ended(End::Aborted, Texts().aborted);
       // An unsynced save has put the list in place all the same.
       const bool inPlace = !writing_ || error.Message() == UnsyncedSaveMessage();
       return Failed(inPlace ? End::Failed : End::WriteFailed, error.Message(), error.Code());
@@ -135,7 +138,7 @@ class Run {
   // earlier one.
   [[nodiscard]] bool MayReplaceEarlierList(const std::string& path, const ListShape& fresh) {
     ListShape earlier;
-    for (const StockRow& row : ReadStockList(path).value_or(std::vector<StockRow>())) {
+    for (const StockRow& row : ReadStockList(path, abortPoint_).value_or(std::vector<StockRow>())) {
       if (IsStockRowSelected(selection_, row)) earlier.Add(row);
     }
     const std::optional<SuspectList> suspect = FindSuspectList(fresh, earlier, fetched_);
@@ -156,8 +159,9 @@ class Run {
     if (!MayReplaceEarlierList(target.path, fresh)) return Ended(End::Kept, Texts().kept);
     if (!target.opened) {
       try {
-        target.opened = std::make_unique<StockListFile>(target.path);
+        target.opened = std::make_unique<StockListFile>(target.path, abortPoint_);
       } catch (const IoError& error) {
+        if (error.Code() == ECANCELED) throw;
         return Failed(End::CannotWrite, Texts().cannotWrite, error.Code());
       }
     }

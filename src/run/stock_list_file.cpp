@@ -1,5 +1,7 @@
 #include "run/stock_list_file.h"
 
+#include <cerrno>
+
 namespace quillivar {
 namespace {
 
@@ -31,17 +33,18 @@ StockRow ReadStockListLine(const Text& line) {
   return row;
 }
 
-std::optional<std::vector<StockRow>> ReadStockList(const std::string& path) {
+std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
+                                                   AbortPoint& abortPoint) {
   try {
-    if (!RegularFileExists(path)) return std::nullopt;
-    TextFileReader reader(path);
+    TextFileReader reader = TextFileReader::OfFileTheSaveWouldReplace(path, &abortPoint);
     std::vector<StockRow> rows;
     while (!reader.AtEnd()) {
       const Text line = reader.ReadLine();
       if (!line.empty()) rows.push_back(ReadStockListLine(line));
     }
     return rows;
-  } catch (const IoError&) {
+  } catch (const IoError& error) {
+    if (error.Code() == ECANCELED || error.Code() == EWOULDBLOCK) throw;
     return std::nullopt;
   }
 }

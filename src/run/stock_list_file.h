@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "pump/event_pump.h"
 #include "quote/page_parser.h"
 #include "text/text_file.h"
 
@@ -23,10 +24,13 @@ Text StockListLine(const StockRow& row);
 // with another industry.
 StockRow ReadStockListLine(const Text& line);
 
-// The rows of the list at `path` that a save there would replace; no value
-// when there is no such file, it is no regular file, or it cannot be read
-// whole. An empty line is no row.
-std::optional<std::vector<StockRow>> ReadStockList(const std::string& path);
+// The rows of the list at `path` that a save there would replace (see
+// TextFileReader::OfFileTheSaveWouldReplace); no value when there is no such
+// file, it is no regular file, or it cannot be read whole. An empty line is no
+// row. Throws the IoError of an abort (ECANCELED) or of a lease that was not
+// broken in time (EWOULDBLOCK).
+std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
+                                                   AbortPoint& abortPoint);
 
 // Writes beside the target and replaces it only once every row is on disk, so
 // a failure part-way, or a file dropped before Close, leaves the previous list
@@ -35,8 +39,9 @@ std::optional<std::vector<StockRow>> ReadStockList(const std::string& path);
 class StockListFile {
  public:
   // Throws IoError when the list or its folder cannot be written; nothing is
-  // changed then.
-  explicit StockListFile(const std::string& path) : writer_(path) {}
+  // changed then. Its waits for other programs pass `abortPoint`: an abort
+  // there throws IoError (ECANCELED) from here or Close, the list unchanged.
+  StockListFile(const std::string& path, AbortPoint& abortPoint) : writer_(path, &abortPoint) {}
 
   void Write(const StockRow& row) { writer_.WriteLine(StockListLine(row)); }  // throws IoError
   // Throws IoError; with UnsyncedSaveMessage() when the list was replaced

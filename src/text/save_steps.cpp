@@ -9,10 +9,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <thread>
 #include <vector>
 
+#include "pump/event_pump.h"
 #include "text/text_file.h"
 
 namespace quillivar::save {
@@ -29,6 +32,20 @@ void Fd::Reset(int fd) noexcept {
 namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
+
+// Calls `attempt` until it returns anything but EWOULDBLOCK (see OpenTarget).
+template <typename Attempt>
+int WaitWhileBusy(AbortPoint* abortPoint, Attempt attempt) {
+  using namespace std::chrono_literals;
+  const auto giveUp = std::chrono::steady_clock::now() + 5s;
+  while (true) {
+    const int code = attempt();
+    if (code != EWOULDBLOCK) return code;
+    if (abortPoint != nullptr && abortPoint->PumpAndTestAbort()) return ECANCELED;
+    if (std::chrono::steady_clock::now() >= giveUp) return EWOULDBLOCK;
+    std::this_thread::sleep_for(20ms);
+  }
+}
 
 // ---- Finding the target
 
@@ -211,17 +228,22 @@ int ReadAttribute(int fd, const char* name, std::string& value) {
   });
 }
 
-// The permissions of the owning group's own entry in a POSIX ACL as Linux
-// stores it (linux/posix_acl_xattr.h): a 4-byte version, then 8-byte entries
-// of tag (2 bytes), permissions (2) and id (4), little-endian. None if absent.
-mode_t AclGroupPermissions(std::string_view acl) {
+// Where the permissions of the owning group's own entry are in a POSIX ACL as
+// Linux stores it (linux/posix_acl_xattr.h): a 4-byte version, then 8-byte
+// entries of tag (2 bytes), permissions (2) and id (4), little-endian.
+std::size_t AclGroupPermissionsAt(std::string_view acl) {
   constexpr unsigned kGroupObj = 0x04;
   for (std::size_t at = 4; at + 8 <= acl.size(); at += 8) {
     const unsigned tag = static_cast<unsigned char>(acl[at]) |
                          static_cast<unsigned char>(acl[at + 1]) << 8;
-    if (tag == kGroupObj) return static_cast<unsigned char>(acl[at + 2]) & 07;
+    if (tag == kGroupObj) return at + 2;
   }
-  return 0;
+  return std::string_view::npos;
+}
+
+mode_t AclGroupPermissions(std::string_view acl) {
+  const std::size_t at = AclGroupPermissionsAt(acl);
+  return at == std::string_view::npos ? 0 : static_cast<unsigned char>(acl[at]) & 07;
 }
 
 // The permission bits without the set-id ones. With an ACL the group bits are
@@ -234,8 +256,10 @@ mode_t NarrowedMode(const struct stat& info, int file) {
   return mode;
 }
 
-// The ACL and the user.* attributes: those the owner of a file may set.
-void CopyAttributes(int from, int to) {
+// The ACL and the user.* attributes: those the owner of a file may set. With
+// `groupKept` false the ACL's entry for the owning group is emptied: that
+// group is another one now.
+void CopyAttributes(int from, int to, bool groupKept) {
   std::string names;
   if (ReadSized(names, [&](char* buffer, std::size_t size) {
         return ::flistxattr(from, buffer, size);
@@ -247,6 +271,9 @@ void CopyAttributes(int from, int to) {
     if (!name.starts_with("user.") && name != kAcl) continue;
     std::string value;
     if (ReadAttribute(from, name.c_str(), value) == 0) {
+      const std::size_t group = name == kAcl && !groupKept ? AclGroupPermissionsAt(value)
+                                                           : std::string::npos;
+      if (group != std::string::npos) value[group] = 0;
       ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0);
     }
   }
@@ -289,14 +316,19 @@ int FindTarget(const std::string& path, Target& target) {
   return 0;
 }
 
-int OpenTarget(Target& target, Fd& file) {
+int OpenTarget(Target& target, int access, Fd& file, AbortPoint* abortPoint) {
   if (S_ISDIR(target.file.st_mode)) return EISDIR;
-  if ((target.file.st_mode & 0222) == 0) return EACCES;
+  if (!S_ISREG(target.file.st_mode)) return ENODEV;  // a device or a FIFO stays as it is
+  if (access == O_WRONLY && (target.file.st_mode & 0222) == 0) return EACCES;
   // Without truncation: this tells whether we may replace it at all, and the
-  // descriptor serves if it has to be written in place.
-  file = Fd(::openat(target.folder.Get(), target.name.c_str(),
-                     O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (!file.Valid()) return errno == ELOOP ? EACCES : errno;  // ELOOP: now a link
+  // descriptor serves if it has to be written in place. Non-blocking, so that
+  // another program's lease makes the open fail at once and we wait here.
+  const int code = WaitWhileBusy(abortPoint, [&] {
+    file = Fd(::openat(target.folder.Get(), target.name.c_str(),
+                       access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    return file.Valid() ? 0 : errno;
+  });
+  if (code != 0) return code == ELOOP ? EACCES : code;  // ELOOP: now a link
   struct stat opened {};
   if (::fstat(file.Get(), &opened) != 0) return errno;
   if (!SameFile(opened, target.file)) return EACCES;
@@ -352,9 +384,13 @@ int MatchAttributes(int temp, int file, const struct stat& info) {
       errno != EINVAL) {
     return errno;
   }
+  struct stat made {};
+  if (::fstat(temp, &made) != 0) return errno;
+  const bool groupKept = made.st_gid == info.st_gid;
   ::fremovexattr(temp, kAcl);  // one taken from the folder's default ACL
-  if (::fchmod(temp, NarrowedMode(info, file)) != 0 && errno != EPERM) return errno;
-  CopyAttributes(file, temp);  // the ACL sets the group bits to its mask
+  const mode_t mode = NarrowedMode(info, file) & (groupKept ? 0777 : 0707);
+  if (::fchmod(temp, mode) != 0 && errno != EPERM) return errno;
+  CopyAttributes(file, temp, groupKept);  // the ACL sets the group bits to its mask
   return 0;
 }
 
@@ -417,11 +453,22 @@ int SyncFolder(const Target& target) {
   return ::fsync(folder.Get()) == 0 || errno == EINVAL ? 0 : errno;
 }
 
-bool NeedsInPlaceWrite(int code) { return code == EACCES || code == EPERM || code == EBUSY; }
+bool NeedsInPlaceWrite(int code) {
+  return code == EACCES || code == EPERM || code == EBUSY || code == EROFS;
+}
 
-int WriteInPlace(FileBytes& bytes, int file, std::string_view contents) {
-  while (::flock(file, LOCK_EX) != 0 && errno == EINTR) {
+int WriteInPlace(FileBytes& bytes, int file, std::string_view contents, AbortPoint* abortPoint) {
+  if (const int code = WaitWhileBusy(abortPoint, [file] {
+        return ::flock(file, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+      })) {
+    return code;
   }
+  struct stat info {};
+  if (::fstat(file, &info) != 0) return errno;
+  if (info.st_nlink > 1) return EMLINK;
+  // Root's writes keep them; a refusal leaves the bits to the kernel, which
+  // drops them on another user's write.
+  if (info.st_mode & (S_ISUID | S_ISGID)) ::fchmod(file, info.st_mode & 01777);
   if (::ftruncate(file, 0) != 0) return errno;
   if (const int code = WriteAll(bytes, file, contents)) return code;
   return Sync(file);

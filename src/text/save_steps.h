@@ -12,6 +12,7 @@
 
 namespace quillivar {
 
+class AbortPoint;
 class FileBytes;
 
 namespace save {
@@ -31,13 +32,13 @@ class Fd {
   int Get() const { return fd_; }
   bool Valid() const { return fd_ >= 0; }
   void Reset(int fd = -1) noexcept;  // closes the one held, keeping errno
-
- private:
   int Release() {
     const int fd = fd_;
     fd_ = -1;
     return fd;
   }
+
+ private:
   int fd_ = -1;
 };
 
@@ -56,11 +57,17 @@ struct Target {
 // or the folder owner's (EACCES otherwise). At most 40 links (ELOOP).
 int FindTarget(const std::string& path, Target& target);
 
-// Opens the existing target for writing, refusing a folder (EISDIR) and a file
-// without any write permission bit (EACCES, for root too). Refuses (EACCES)
-// when the name no longer names the file FindTarget checked, as when a link
-// has been put in its place.
-int OpenTarget(Target& target, Fd& file);
+// The save's waits for another program (its lease on the target, its lock on
+// a file written in place) pass `abortPoint` (if any) every 20 ms: ECANCELED
+// after an abort, EWOULDBLOCK once about five seconds went by.
+
+// Opens the existing target for reading or writing (`access`), refusing a
+// folder (EISDIR), anything else but a regular file (ENODEV), and for writing
+// a file without any write permission bit (EACCES, for root too). Refuses
+// (EACCES) when the name no longer names the file FindTarget checked, as when
+// a link has been put in its place. Waits for another program's lease to be
+// broken.
+int OpenTarget(Target& target, int access, Fd& file, AbortPoint* abortPoint);
 
 // Removes what killed saves of this target left: temporary files of its
 // pattern that no save holds locked. A failure only leaves them for later.
@@ -74,7 +81,8 @@ int CreateTemporary(const Target& target, mode_t mode, Fd& temp, std::string& na
 // (as root, its owner too), its permission bits without the set-id ones, its
 // POSIX ACL and user.* attributes. Refused owner, group or mode changes and
 // attributes that cannot be copied do not fail it; where the ACL is not
-// copied, the group gets no more than the ACL's entry for it allowed.
+// copied, the group gets no more than the ACL's entry for it allowed, and
+// where the group is not kept, the group that `temp` has instead gets nothing.
 int MatchAttributes(int temp, int file, const struct stat& info);
 
 int WriteAll(FileBytes& bytes, int fd, std::string_view data);
@@ -88,13 +96,16 @@ void RemoveTemporary(const Target& target, const std::string& tempName) noexcept
 // Makes the renaming durable; a folder that cannot be synced (EINVAL) counts.
 int SyncFolder(const Target& target);
 
-// True for a folder that takes no new file, or refuses the rename over the
-// file (another's file in a sticky folder, a file mounted on its own).
+// True for a folder that takes no new file (read-only, as around a file
+// mounted on its own), or refuses the rename over the file (another's file in
+// a sticky folder, a file mounted on its own).
 bool NeedsInPlaceWrite(int code);
 
 // Truncates, writes and syncs `file` under an exclusive lock, so that saves
-// in place at once take turns (without locks on the file system, they don't).
-int WriteInPlace(FileBytes& bytes, int file, std::string_view contents);
+// in place at once take turns (without locks on the file system, they don't);
+// a wait like the others. Refuses a file with other
+// names (EMLINK): they would change too. Drops the set-id bits.
+int WriteInPlace(FileBytes& bytes, int file, std::string_view contents, AbortPoint* abortPoint);
 
 }  // namespace save
 }  // namespace quillivar

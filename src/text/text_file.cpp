@@ -65,6 +65,14 @@ Text IoErrorMessage(int code, const std::string& path) {
     case ENOSPC:
     case EDQUOT:
       return Sjis("ディスクの空きが足りません（") + LenientSjis(path) + Sjis("）");
+    case ENODEV:
+      return LenientSjis(path) + Sjis(" は通常のファイルではありません");
+    case EMLINK:
+      return LenientSjis(path) + Sjis(" には別の名前（ハードリンク）があるため書き換えられません");
+    case EWOULDBLOCK:
+      return LenientSjis(path) + Sjis(" は別のプログラムが使用中です");
+    case ECANCELED:
+      return Sjis("中止しました");
     default:
       return Sjis("I/O エラー (") + IntToText(code) + ")";
   }
@@ -86,6 +94,18 @@ bool RegularFileExists(const std::string& path) {
 TextFileReader::TextFileReader(const std::string& path) : path_(path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd_ < 0) ThrowIoError(errno, path_);
+}
+
+TextFileReader TextFileReader::OfFileTheSaveWouldReplace(const std::string& path,
+                                                         AbortPoint* abortPoint) {
+  save::Target target;
+  save::Fd file;
+  int code = save::FindTarget(path, target);
+  if (code == 0) {
+    code = target.exists ? save::OpenTarget(target, O_RDONLY, file, abortPoint) : ENOENT;
+  }
+  if (code != 0) ThrowIoError(code, path);
+  return TextFileReader(path, file.Release());
 }
 
 TextFileReader::~TextFileReader() {
@@ -135,16 +155,18 @@ Text TextFileReader::ReadLine() {
 
 bool TextFileReader::AtEnd() { return position_ >= buffer_.size() && !Refill(); }
 
-ReplacingTextFileWriter::ReplacingTextFileWriter(std::string path)
-    : path_(std::move(path)) {
+ReplacingTextFileWriter::ReplacingTextFileWriter(std::string path, AbortPoint* abortPoint)
+    : path_(std::move(path)), abortPoint_(abortPoint) {
   if (const int code = save::FindTarget(path_, target_)) ThrowIoError(code, path_);
   if (target_.exists) {
-    if (const int code = save::OpenTarget(target_, file_)) ThrowIoError(code, path_);
+    const int code = save::OpenTarget(target_, O_WRONLY, file_, abortPoint_);
+    if (code != 0) ThrowIoError(code, path_);
   }
   save::RemoveStaleTemporaries(target_);
   const mode_t mode = target_.exists ? 0600 : 0666;  // a new file: 0666 less the umask
   if (const int code = save::CreateTemporary(target_, mode, temp_, tempName_)) {
     if (!target_.exists || !save::NeedsInPlaceWrite(code)) Fail(code);
+    if (target_.file.st_nlink > 1) Fail(EMLINK);  // found now rather than after a download
     inPlace_ = true;  // the folder takes no new file, but the file is writable
     return;
   }
@@ -212,7 +234,7 @@ void ReplacingTextFileWriter::Commit() {
     if (const int readCode = save::ReadAll(temp_.Get(), pending_)) Fail(readCode);
   }
   // The earlier contents are lost only if this write fails part-way.
-  if (const int code = save::WriteInPlace(*currentBytes, file_.Get(), pending_)) Fail(code);
+  if (const int code = save::WriteInPlace(*currentBytes, file_.Get(), pending_, abortPoint_)) Fail(code);
   Abandon();
   committed_ = true;
 }

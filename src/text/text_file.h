@@ -25,7 +25,11 @@ class IoError : public Error {
 // The message for a failed operation on `path` with the given errno:
 // "ファイルが見つかりません", "ファイル名の指定が間違っています",
 // "オープンしたファイルが多すぎます", "ファイルへのアクセスが拒否されました",
-// "ディスクの空きが足りません（path）" (a full disk or quota) or "I/O エラー (n)".
+// "ディスクの空きが足りません（path）" (a full disk or quota), for the save's own
+// refusals "path は通常のファイルではありません" (ENODEV), "path には別の名前
+// （ハードリンク）があるため書き換えられません" (EMLINK), "path は別のプログラムが
+// 使用中です" (EWOULDBLOCK: a wait given up), "中止しました" (ECANCELED), or
+// "I/O エラー (n)".
 Text IoErrorMessage(int code, const std::string& path);
 [[noreturn]] void ThrowIoError(int code, const std::string& path);
 
@@ -56,6 +60,13 @@ bool RegularFileExists(const std::string& path);
 class TextFileReader {
  public:
   explicit TextFileReader(const std::string& path);  // throws IoError
+  // The file that a save of `path` would replace, found and opened by the
+  // save's own rules (see ReplacingTextFileWriter): a link that the save would
+  // not follow is not followed here either, and only a regular file is read.
+  // Throws IoError: ENOENT without one, ENODEV for a device or FIFO, EACCES,
+  // ECANCELED or EWOULDBLOCK as the save's wait for a lease ends.
+  static TextFileReader OfFileTheSaveWouldReplace(const std::string& path,
+                                                  AbortPoint* abortPoint);
   ~TextFileReader();
   TextFileReader(const TextFileReader&) = delete;
   TextFileReader& operator=(const TextFileReader&) = delete;
@@ -65,6 +76,7 @@ class TextFileReader {
   bool AtEnd();
 
  private:
+  TextFileReader(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
   bool Refill();
 
   std::string path_;
@@ -86,17 +98,20 @@ class TextFileReader {
 // to follow (see save::FindTarget). The new file keeps the old one's
 // permission bits (set-id bits dropped), POSIX ACL, user.* attributes and,
 // where allowed, its group (as root, its owner too); see
-// save::MatchAttributes. Where the folder refuses a new file or the rename
-// (another's file in a sticky folder, a file mounted on its own), an existing
+// save::MatchAttributes. Only a regular file is replaced (ENODEV otherwise).
+// Where the folder refuses a new file or the rename (a read-only folder,
+// another's file in a sticky folder, a file mounted on its own), an existing
 // writable target is written in place, by Commit only, under an exclusive
-// lock: a Commit that fails then leaves it incomplete.
+// lock: a Commit that fails then leaves it incomplete. A file with other
+// names (hard links) is not written in place (EMLINK). The waits for another
+// program pass `abortPoint` (see save::OpenTarget).
 // The temporary file has no name until it is complete where the file system
 // allows; a named one left by a killed save is removed by the next save.
 class ReplacingTextFileWriter {
  public:
   // Throws IoError when the target or its folder cannot be written; a target
   // without any write permission bit counts as read-only, for root too.
-  explicit ReplacingTextFileWriter(std::string path);
+  explicit ReplacingTextFileWriter(std::string path, AbortPoint* abortPoint = nullptr);
   ~ReplacingTextFileWriter();
   ReplacingTextFileWriter(const ReplacingTextFileWriter&) = delete;
   ReplacingTextFileWriter& operator=(const ReplacingTextFileWriter&) = delete;
@@ -113,6 +128,7 @@ class ReplacingTextFileWriter {
   [[noreturn]] void Fail(int code);  // abandons, then throws IoError
 
   std::string path_;       // as given, for the messages
+  AbortPoint* abortPoint_;
   save::Target target_;    // the folder and the file's name in it
   save::Fd file_;          // the existing target, opened for an in-place write
   save::Fd temp_;          // the temporary file

@@ -80,20 +80,40 @@ TEST(RefreshCommandTest, RunsInItsOwnFolderAndLogsOneLinePerSelectedIndustry) {
   EXPECT_TRUE(Contains(result.output, "\n銘柄リストのダウンロードが終了しました。\n"));
 }
 
-TEST(RefreshCommandTest, AListThatCannotBeWrittenExits2BeforeAnyRequest) {
-  LoopbackSite site(Pages(OneRowPage));
-  TempDir dir;
-  WriteUserSetting(dir.Dir());
-  WriteBytes(dir.File("brand_code.csv"), "previous\r\n");
-  ::chmod(dir.File("brand_code.csv").c_str(), 0444);  // read-only for root too
-  const CommandResult result = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
-  EXPECT_EQ(result.status, 2);
-  // The folder and the reason, in both languages.
-  EXPECT_TRUE(Contains(LastLine(result.output), dir.Dir() + " に brand_code.csv が書き込めません"));
-  EXPECT_TRUE(LastLine(result.output).ends_with(": Permission denied")) << result.output;
-  EXPECT_EQ(site.RequestCount(), 0u);
-  EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
-  EXPECT_EQ(FilesIn(dir), 2u);
+TEST(RefreshCommandTest, AListThatCannotBeWrittenOrALockFileNotTheUsersOwnExits2BeforeAnyRequest) {
+  const std::string list = "brand_code.csv", lock = ".quillivar-refresh.lock";
+  struct Case {
+    std::string name;   // made a read-only file, a FIFO, or a link to one
+    mode_t mode;        // 0: a link
+    std::string said;   // the reason, in both languages
+  };
+  const std::vector<Case> cases = {
+      {list, 0444, " に brand_code.csv が書き込めません（ファイルへのアクセスが拒否されました）"},
+      {list, 0, "brand_code.csv は通常のファイルではありません） / cannot write"},
+      {lock, 0, lock + " はこのユーザーだけのロックファイルではありません"},
+      {lock, 0644, "is not a lock file of this user only (remove it)"}};
+  for (const Case& listCase : cases) {
+    SCOPED_TRACE(listCase.said);
+    LoopbackSite site(Pages(OneRowPage));
+    TempDir dir;
+    WriteUserSetting(dir.Dir());
+    WriteBytes(dir.File(list), "previous\r\n");
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0666), 0);
+    const bool moved = listCase.name == list && listCase.mode == 0;
+    if (moved) std::filesystem::rename(dir.File(list), dir.File("old"));
+    if (listCase.mode == 0) {
+      std::filesystem::create_symlink("fifo", dir.File(listCase.name));
+    } else {
+      WriteBytes(dir.File(listCase.name), "previous\r\n");
+      ::chmod(dir.File(listCase.name).c_str(), listCase.mode);  // read-only for root too
+    }
+    const CommandResult result = RunCommand(kProgram, {"--dir", dir.Dir(), "--host", site.Host()});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(LastLine(result.output), listCase.said)) << result.output;
+    EXPECT_EQ(site.RequestCount(), 0u);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo")));
+    EXPECT_EQ(ReadBytes(dir.File(moved ? "old" : list)), "previous\r\n");
+  }
 }
 
 TEST(RefreshCommandTest, SettingsThatSelectNothingOrCannotBeReadExit1BeforeAnyRequest) {
@@ -214,7 +234,7 @@ TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnceAndEndT
     EXPECT_TRUE(Contains(result.output, "\nダウンロード中止\n")) << result.output;
     EXPECT_TRUE(Contains(LastLine(result.output), "中止 / aborted")) << result.output;
     EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
-    EXPECT_EQ(FilesIn(dir), 2u);  // no temporary file left behind
+    EXPECT_EQ(FilesIn(dir), 3u);  // no temporary file left behind, the lock file kept
   }
 }
 
@@ -231,7 +251,9 @@ TEST(RefreshCommandTest, ASecondRunOnTheSameFolderExits75WithoutARequest) {
   EXPECT_EQ(site.RequestCount(), 1u);
   first.Signal(SIGTERM);
   EXPECT_EQ(first.Finish().signal, SIGTERM);
-  EXPECT_EQ(FilesIn(dir), 1u);  // no lock file left behind
+  EXPECT_EQ(FilesIn(dir), 2u);  // the lock file, kept for the next run
+  EXPECT_EQ(std::filesystem::status(dir.File(".quillivar-refresh.lock")).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(RefreshCommandTest, AClosedOrBrokenStandardErrorNeitherEndsNorChangesTheRun) {
@@ -257,7 +279,7 @@ TEST(RefreshCommandTest, AClosedOrBrokenStandardErrorNeitherEndsNorChangesTheRun
     const std::string file = ReadBytes(dir.File("brand_code.csv"));
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 33);  // one row in each industry
     EXPECT_TRUE(file.starts_with("1301,")) << file;
-    EXPECT_EQ(FilesIn(dir), 2u);
+    EXPECT_EQ(FilesIn(dir), 3u);
   }
 }
 

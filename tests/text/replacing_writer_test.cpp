@@ -4,6 +4,7 @@
 // that has become an ordinary user.
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -16,10 +17,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 #include <gtest/gtest.h>
 
+#include "pump/event_pump.h"
 #include "testkit/temp_dir.h"
 #include "text/code_page.h"
 #include "text/text_file.h"
@@ -28,6 +31,7 @@ namespace {
 
 struct SaveHooks {
   bool refuseUnnamedFiles = false;
+  int refuseNewFiles = 0;  // an errno for every file created
   bool refuseAttributes = false;
   void (*beforeOpenForWriting)() = nullptr;  // once
   int freezeAtStep = 0;  // 0: never
@@ -67,6 +71,10 @@ extern "C" int __wrap_openat(int dir, const char* path, int flags, ...) {
     errno = EOPNOTSUPP;
     return -1;
   }
+  if (hooks.refuseNewFiles != 0 && ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE)) {
+    errno = hooks.refuseNewFiles;
+    return -1;
+  }
   if (hooks.beforeOpenForWriting != nullptr && (flags & O_ACCMODE) == O_WRONLY) {
     std::exchange(hooks.beforeOpenForWriting, nullptr)();
   }
@@ -99,8 +107,9 @@ constexpr gid_t kUsers = 100;     // a second group of the ordinary user
 constexpr id_t kOther = 1234;     // another user, and a group it is not in
 constexpr char kSaved[] = "saved";
 
-void Save(const std::string& path, const std::string& contents) {
-  ReplacingTextFileWriter writer(path);
+void Save(const std::string& path, const std::string& contents,
+          AbortPoint* abortPoint = nullptr) {
+  ReplacingTextFileWriter writer(path, abortPoint);
   writer.WriteLine(contents);
   writer.Commit();
 }
@@ -216,11 +225,12 @@ TEST_F(AsUsersTest, KeepsReadWriteBitsAndTheGroupWhereAllowedButNoSetIdBits) {
 
   const std::string userFolder = Folder(dir, "user", kNobody, 0755);
   MakeFile(userFolder + "member", "old", kNobody, kUsers, 02640);
-  MakeFile(userFolder + "stranger", "old", kNobody, kOther, 0604);
+  MakeFile(userFolder + "stranger", "old", kNobody, kOther, 0664);
   EXPECT_EQ(SaveAs(kNobody, userFolder + "member", "new"), kSaved);
   EXPECT_EQ(SaveAs(kNobody, userFolder + "stranger", "new"), kSaved);
   EXPECT_EQ(OwnerAndMode(userFolder + "member"), "65534:100 640");
-  EXPECT_EQ(OwnerAndMode(userFolder + "stranger"), "65534:65534 604");  // kOther: not allowed
+  // kOther is not allowed, and the user's own group gets none of its bits.
+  EXPECT_EQ(OwnerAndMode(userFolder + "stranger"), "65534:65534 604");
   EXPECT_EQ(ReadBytes(userFolder + "stranger"), "new\r\n");
 }
 
@@ -367,6 +377,76 @@ TEST(ReplacingWriterMountTest, WritesAFileMountedOnItsOwnInPlace) {
   EXPECT_EQ(outcome, kSaved);
   EXPECT_EQ(ReadBytes(source), "new\r\n");
   EXPECT_EQ(EntriesIn(dir.Dir()), 2u);
+}
+
+// A FIFO, named or linked to, is neither replaced nor opened, and the read
+// of the file the save would replace refuses it too.
+TEST(ReplacingWriterTargetTest, RefusesWhatIsNoRegularFile) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0666), 0);
+  fs::create_symlink("fifo", dir.File("link"));
+  for (const char* name : {"fifo", "link"}) {
+    const std::string path = dir.File(name);
+    EXPECT_EQ(SaveAs(kRoot, path, "new"), path + " は通常のファイルではありません");
+    try {
+      TextFileReader::OfFileTheSaveWouldReplace(path, nullptr);
+      ADD_FAILURE() << "read " << name;
+    } catch (const IoError& error) {
+      EXPECT_EQ(error.Code(), ENODEV);
+    }
+  }
+  EXPECT_TRUE(fs::is_fifo(dir.File("fifo")));
+  EXPECT_EQ(EntriesIn(dir.Dir()), 2u);
+}
+
+class TestPump : public EventPump {
+ public:
+  void PumpEvents() override { onPump(); }
+  std::function<void()> onPump;
+};
+
+// The folder takes no new file (EROFS, as a read-only folder around a file
+// mounted on its own): the save writes in place, waiting for another holder of
+// the file's lock only through the abort point.
+TEST(ReplacingWriterInPlaceTest, WaitsForTheLockThroughTheAbortPointAndWritesNoOtherName) {
+  struct Case {
+    bool abort;     // else the other holder lets go
+    bool hardLink;  // a second name
+    std::string outcome, left;
+  };
+  const std::vector<Case> cases = {
+      {true, false, "中止しました", "old"},
+      {false, false, kSaved, "new\r\n"},
+      {false, true, " には別の名前（ハードリンク）があるため書き換えられません", "old"}};
+  for (const Case& inPlace : cases) {
+    TempDir dir;
+    const std::string path = dir.File("brand_code.csv");
+    MakeFile(path, "old", ::geteuid(), ::getegid(), 06750);
+    if (inPlace.hardLink) fs::create_hard_link(path, dir.File("other"));
+    int holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    bool aborted = false;
+    TestPump pump;
+    pump.onPump = [&] {
+      if (inPlace.abort) aborted = true;
+      if (!inPlace.abort && holder >= 0) ::close(std::exchange(holder, -1));
+    };
+    AbortPoint abortPoint(pump, aborted);
+    hooks.refuseNewFiles = EROFS;
+    std::string outcome = kSaved;
+    try {
+      Save(path, "new", &abortPoint);
+    } catch (const IoError& error) {
+      outcome = SjisToUtf8(error.Message());
+    }
+    hooks = {};
+    if (holder >= 0) ::close(holder);
+    EXPECT_EQ(outcome, (inPlace.hardLink ? path : "") + inPlace.outcome);
+    EXPECT_EQ(ReadBytes(path), inPlace.left);
+    if (inPlace.outcome == kSaved) {
+      EXPECT_EQ(StatOf(path).st_mode & 07777, 0750u);  // no set-id bits, in place too
+    }
+  }
 }
 
 class ReplacingWriterCrashTest : public ::testing::TestWithParam<bool> {
