@@ -173,7 +173,9 @@ class Run {
     target.opened->Close();
     writing_ = false;
     RunResult result = Ended(End::Written, Texts().finished);
-    for (const std::size_t slot : selected) result.written.push_back(std::move(rows_[StockRows[slot]]));
+    for (const std::size_t slot : selected) {
+      result.written.push_back(std::move(rows_[StockRows[slot]]));
+    }
     return result;
   }
 
