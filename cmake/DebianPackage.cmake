@@ -13,6 +13,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps reads the libraries from the binaries themselves.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# No library names the font, so no binary can tell: the captions are laid out
+# for IPA P Gothic, and without a Japanese font they show empty boxes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-ipafont-gothic)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "download the list of listed stock issues")
 # CPack puts the summary first and indents each line; an empty line parts
 # the paragraphs.
