@@ -153,8 +153,13 @@ std::optional<Outcome> FolderProblem(const std::string& dir) {
   return std::nullopt;
 }
 
-// The user's data folder is made by the window's first save; before that
-// there are no settings to run with, which is no wrong command line.
+// Packaged, without --dir: the files are in the user's data folder.
+bool UsesDataFolder(const RefreshOptions& options) {
+  return options.dir.empty() && BuiltInDefaultFolder() == DefaultFolder::kUserData;
+}
+
+// The window makes the user's data folder; before that there are no
+// settings to run with, which is no wrong command line.
 std::optional<Outcome> DataFolderProblem(const std::string& dir) {
   if (dir.empty()) {
     return Outcome{kExitError,
@@ -171,7 +176,7 @@ std::optional<Outcome> DataFolderProblem(const std::string& dir) {
 
 Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const std::string& site,
                     const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
-  if (options.dir.empty() && BuiltInDefaultFolder() == DefaultFolder::kUserData) {
+  if (UsesDataFolder(options)) {
     if (std::optional<Outcome> problem = DataFolderProblem(dir)) return *problem;
   }
   if (std::optional<Outcome> problem = FolderProblem(dir)) return *problem;
@@ -195,10 +200,7 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
 
 int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& stopSignal,
                TerminalOutput& output) {
-  const std::string dir =
-      options.dir.empty() && BuiltInDefaultFolder() == DefaultFolder::kUserData
-          ? UserDataFolder()
-          : ProgramFolder(options.dir);
+  const std::string dir = UsesDataFolder(options) ? UserDataFolder() : ProgramFolder(options.dir);
   const std::string site = options.host.empty() ? CompiledQuoteHost() : options.host;
   RunLog log(output);
   log.Started(dir, site);

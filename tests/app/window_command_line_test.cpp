@@ -60,7 +60,8 @@ class ScopedVariable {
 
 TEST(WindowCommandLineTest, ANamedFolderMustExistAndTheDataFolderIsMadeWithItsParents) {
   TempDir dir;
-  WriteBytes(dir.File("file"), "x");
+  const std::string file = dir.File("file");
+  WriteBytes(file, "x");
   const std::string home = dir.Dir() + "home", data = dir.Dir() + "new/data";
   struct Case {
     std::string named;
@@ -72,13 +73,13 @@ TEST(WindowCommandLineTest, ANamedFolderMustExistAndTheDataFolderIsMadeWithItsPa
   const std::vector<Case> cases = {
       {dir.Dir() + "file/..", DefaultFolder::kUserData, nullptr, "", " というフォルダはありません"},
       {dir.File("missing"), DefaultFolder::kUserData, nullptr, "", " というフォルダはありません"},
-      {dir.File("file"), DefaultFolder::kUserData, nullptr, "", " はフォルダではありません"},
+      {file, DefaultFolder::kUserData, nullptr, "", " はフォルダではありません"},
       {dir.Dir() + "home", DefaultFolder::kUserData, data.c_str(), home + "/", ""},
       {"", DefaultFolder::kProgram, data.c_str(), "", ""},
       {"", DefaultFolder::kUserData, data.c_str(), data + "/quillivar/", ""},
       // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
       {"", DefaultFolder::kUserData, "relative", home + "/.local/share/quillivar/", ""},
-      {"", DefaultFolder::kUserData, dir.File("file").c_str(), "", "を作れません"},
+      {"", DefaultFolder::kUserData, file.c_str(), "", "を作れません"},
   };
   std::filesystem::create_directory(home);
   const ScopedVariable homeVariable("HOME", home.c_str());
