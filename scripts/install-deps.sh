@@ -3,19 +3,30 @@
 # Skips what is present; uses sudo when not root.
 set -euo pipefail
 
-packages=(
+#   bash scripts/install-deps.sh           everything: build, test, package
+#   bash scripts/install-deps.sh package   only what scripts/package.sh needs
+build=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev
   libcpp-httplib-dev
-  googletest libgtest-dev libgmock-dev
-  libbenchmark-dev
-  clang libclang-rt-dev
-  fonts-ipafont-gothic
   librsvg2-bin
-  desktop-file-utils
-  xvfb xauth openbox libx11-dev libxtst-dev
 )
+# dpkg-shlibdeps (dpkg-dev) and file find the package's dependencies.
+packaging=(dpkg-dev file)
+if [[ ${1:-} == package ]]; then
+  packages=("${build[@]}" "${packaging[@]}")
+else
+  packages=(
+    "${build[@]}" "${packaging[@]}"
+    googletest libgtest-dev libgmock-dev
+    libbenchmark-dev
+    clang libclang-rt-dev
+    fonts-ipafont-gothic
+    desktop-file-utils appstream lintian
+    xvfb xauth openbox libx11-dev libxtst-dev
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -30,7 +30,7 @@ if $uninstall; then
 fi
 
 bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIVAR_DEFAULT_FOLDER=program > /dev/null
 cmake --build build -j "$(nproc)" --target Quillivar quillivar-refresh
 cmake --install build --prefix "$folder" --strip
 mkdir -p "$menu"

@@ -10,7 +10,7 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
 fi
 
 bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIVAR_DEFAULT_FOLDER=program > /dev/null
 cmake --build build -j "$(nproc)" --target Quillivar quillivar-sample-site
 
 # Without a settings file every box starts cleared and a run finds nothing;

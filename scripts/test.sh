@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs every test: the suite, the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer, and each
-# fuzz target briefly.
+# Installs what is needed, builds, and runs every test: the suite, the
+# Debian package's check, the same suite built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,9 +11,12 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== build and test"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIVAR_DEFAULT_FOLDER=program > /dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== the Debian package: contents, lintian, the data folder"
+bash tests/package/package_test.sh
 
 echo "== fuzz each target briefly"
 bash scripts/fuzz.sh 15

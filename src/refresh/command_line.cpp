@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "quote/page_fetch.h"
+#include "ui/executable_directory.h"
 
 namespace quillivar {
 namespace {
@@ -80,6 +81,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 
 std::string HelpText() {
   const std::string host = CompiledQuoteHost();
+  const DefaultFolderWords folder = WordsFor(BuiltInDefaultFolder());
   return
       "使い方: quillivar-refresh [--dir フォルダ] [--host ホスト[:ポート]] [--accept-shrink]\n"
       "\n"
@@ -89,7 +91,7 @@ std::string HelpText() {
       "同じフォルダでは一度に一つしか実行できません。\n"
       "\n"
       "  --dir フォルダ        UserSetting.dat を読み brand_code.csv を書くフォルダ\n"
-      "                        （既定: このプログラムのあるフォルダ）\n"
+      "                        （既定: " + std::string(folder.japanese) + "）\n"
       "  --host ホスト[:ポート] 相場サイトのホスト（既定: 組み込みの " + host + "）\n"
       "  --accept-shrink       新しいリストが今のリストより大幅に少ないとき（ある業種や\n"
       "                        市場の銘柄がすべて消えたときを含む）も、今回に限り置き換える\n"
@@ -110,7 +112,8 @@ std::string HelpText() {
       "leaves the earlier file as it was. One run at a time per folder.\n"
       "\n"
       "  --dir DIR             folder to read UserSetting.dat from and write\n"
-      "                        brand_code.csv to (default: this program's folder)\n"
+      "                        brand_code.csv to\n"
+      "                        (default: " + folder.english + ")\n"
       "  --host HOST[:PORT]    the quote site's host (default: the one built in,\n"
       "                        " + host + ")\n"
       "  --accept-shrink       replace the list this once even when the new one has\n"

@@ -8,7 +8,7 @@
 namespace quillivar {
 
 struct RefreshOptions {
-  std::string dir;   // empty: the executable's own folder; else ends with "/"
+  std::string dir;   // empty: the default folder; else ends with "/"
   std::string host;  // empty: the quote site compiled in
   // A new list that looks unlike the site's replaces the earlier one all the
   // same, this once.

@@ -140,8 +140,32 @@ std::optional<Outcome> FolderProblem(const std::string& dir) {
   return std::nullopt;
 }
 
+// Packaged, without --dir: the files are in the user's data folder.
+bool UsesDataFolder(const RefreshOptions& options) {
+  return options.dir.empty() && BuiltInDefaultFolder() == DefaultFolder::kUserData;
+}
+
+// The window makes the user's data folder; before that there are no
+// settings to run with, which is no wrong command line.
+std::optional<Outcome> DataFolderProblem(const std::string& dir) {
+  if (dir.empty()) {
+    return Outcome{kExitError,
+                   "データのフォルダが決まりません（HOME も XDG_DATA_HOME もありません） / "
+                   "no data folder: neither HOME nor XDG_DATA_HOME is set"};
+  }
+  struct stat info {};
+  if (::stat(dir.c_str(), &info) != 0 && errno == ENOENT) {
+    return Outcome{kExitError, dir + " がありません。先にウィンドウ（quillivar）の設定で「設定保存」してください / " +
+                                   dir + " does not exist: save the settings in the window (quillivar) first"};
+  }
+  return std::nullopt;
+}
+
 Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const std::string& site,
                     const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
+  if (UsesDataFolder(options)) {
+    if (std::optional<Outcome> problem = DataFolderProblem(dir)) return *problem;
+  }
   if (std::optional<Outcome> problem = FolderProblem(dir)) return *problem;
   const FolderLock lock(dir);
   if (lock.Refused()) {
@@ -179,7 +203,7 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
 
 int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& stopSignal,
                TerminalOutput& output) {
-  const std::string dir = ProgramFolder(options.dir);
+  const std::string dir = UsesDataFolder(options) ? UserDataFolder() : ProgramFolder(options.dir);
   const std::string site = options.host.empty() ? CompiledQuoteHost() : options.host;
   RunLog log(output);
   log.Started(dir, site);

@@ -1,7 +1,10 @@
 #include "ui/executable_directory.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include "ui/ui_texts.h"
@@ -23,6 +26,47 @@ Text RunningExecutableDirectory() {
 
 Text ProgramFolder(const Text& chosen) {
   return chosen.empty() ? RunningExecutableDirectory() : chosen;
+}
+
+DefaultFolder BuiltInDefaultFolder() {
+#ifdef QUILLIVAR_USER_DATA_FOLDER
+  return DefaultFolder::kUserData;
+#else
+  return DefaultFolder::kProgram;
+#endif
+}
+
+Text UserDataFolder() {
+  // The XDG rules ignore a relative XDG_DATA_HOME.
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return Text(data) + "/quillivar/";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return Text(home) + "/.local/share/quillivar/";
+  return {};
+}
+
+Text DefaultFolderPath(DefaultFolder kind) {
+  return kind == DefaultFolder::kUserData ? UserDataFolder() : Text();
+}
+
+DefaultFolderWords WordsFor(DefaultFolder kind) {
+  if (kind == DefaultFolder::kUserData) {
+    return {"~/.local/share/quillivar（XDG_DATA_HOME があればその下の quillivar）",
+            "$XDG_DATA_HOME/quillivar, or ~/.local/share/quillivar"};
+  }
+  return {"このプログラムのあるフォルダ", "this program's folder"};
+}
+
+int MakeFolders(const Text& folder) {
+  // Each "/" ends a parent; the last round makes the folder itself.
+  std::size_t end = 0;
+  while (end != Text::npos) {
+    end = folder.find('/', end + 1);
+    if (::mkdir(folder.substr(0, end).c_str(), 0700) != 0 && errno != EEXIST) return errno;
+  }
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) return errno;
+  return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
 }
 
 }  // namespace quillivar

@@ -1,5 +1,5 @@
-// Where the running program lies. Toolkit-free, so every front end finds its
-// folder the same way.
+// Where the running program lies, and where its two files live. Toolkit-free,
+// so every front end finds its folder the same way.
 #pragma once
 
 #include "text/text.h"
@@ -13,5 +13,32 @@ Text RunningExecutableDirectory();
 // The folder of the program's files: `chosen` where one is given (a test's
 // folder, the command's --dir), otherwise the running executable's.
 Text ProgramFolder(const Text& chosen);
+
+// Where the two files live when no folder is named: beside the program (a
+// folder of one's own) or in the user's data folder (a program installed for
+// everybody, whose own folder nobody may write).
+enum class DefaultFolder { kProgram, kUserData };
+
+// The default this build was configured with (QUILLIVAR_DEFAULT_FOLDER).
+DefaultFolder BuiltInDefaultFolder();
+
+// ${XDG_DATA_HOME:-$HOME/.local/share}/quillivar/, ending with "/"; empty
+// when there is no home folder to put it in.
+Text UserDataFolder();
+
+// The folder of the two files when none is named: the user's data folder,
+// or empty for the running executable's (as ProgramFolder reads it).
+Text DefaultFolderPath(DefaultFolder kind);
+
+// How --help names the default folder (UTF-8).
+struct DefaultFolderWords {
+  const char* japanese;
+  const char* english;
+};
+DefaultFolderWords WordsFor(DefaultFolder kind);
+
+// Makes `folder` and its missing parents, private to the user as the XDG
+// rules ask; 0 when it exists afterwards, else the errno.
+int MakeFolders(const Text& folder);
 
 }  // namespace quillivar

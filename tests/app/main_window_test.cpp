@@ -23,6 +23,7 @@
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
 #include "app/app_icon.h"
+#include "app/window_command_line.h"
 #include "app/box_answerer.h"
 #include "support/resource_limit.h"
 #include "testkit/list_page.h"
@@ -61,7 +62,7 @@ class MainWindowSession : public ::testing::Test {
   void Start(int timerIntervalMs = 2000) {
     CurlInternet::Options options;
     internet = std::make_unique<CurlInternet>(options);
-    windows = testing::ShownWindows(*internet, {site.Host(), timerIntervalMs, dir.Dir()});
+    windows = testing::ShownWindows(*internet, {site.Host(), timerIntervalMs, folder});
     ASSERT_NE(windows, nullptr);
     form1 = &windows->form1;
     form2 = &windows->form2;
@@ -75,6 +76,7 @@ class MainWindowSession : public ::testing::Test {
   std::string Status() const { return form1->StatusBar1->currentMessage().toStdString(); }
 
   TempDir dir;
+  std::string folder = dir.Dir();  // of the program's files
   std::map<std::string, std::string> pages;  // by industry; set before the run starts
   std::atomic<int> delayMs{0};
   LoopbackSite site{[this](const SiteRequest& request) {
@@ -247,6 +249,23 @@ TEST_F(MainWindowTest, AListThatCannotBeOpenedIsToldInTheInformationBox) {
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("brand_code.csv")));
   EXPECT_TRUE(form1->Button1->isEnabled());
   EXPECT_FALSE(form1->Timer1->isActive());
+}
+
+// Installed for everybody: the data folder the window made at start holds
+// both files.
+TEST_F(MainWindowTest, TheUserDataFolderHoldsBothFiles) {
+  ::setenv("XDG_DATA_HOME", dir.File("new/data").c_str(), 1);
+  folder = ChooseWindowFolder("", DefaultFolder::kUserData).folder;
+  ::unsetenv("XDG_DATA_HOME");
+  ASSERT_EQ(folder, dir.File("new/data/quillivar/"));
+  Start();
+  CheckEverything();
+  form2->BitBtn3Click();
+  boxes.Then(BoxAnswer::kOk);
+  boxes.Then(BoxAnswer::kOk);
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  EXPECT_EQ(ReadBytes(folder + "UserSetting.dat").size(), 43u * 6);
+  EXPECT_TRUE(std::filesystem::exists(folder + "brand_code.csv"));
 }
 
 // Pages without rows, as from a login page: いいえ, the default, keeps the

@@ -1,0 +1,101 @@
+// The window's command line and where it keeps its files.
+#include "app/window_command_line.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testkit/temp_dir.h"
+#include "text/code_page.h"
+
+namespace quillivar {
+namespace {
+
+using testing::TempDir;
+using testing::WriteBytes;
+using Kind = WindowCommandLine::Kind;
+
+TEST(WindowCommandLineTest, ParsesDirHelpAndVersionAndNothingElse) {
+  struct Case {
+    std::vector<const char*> argv;
+    Kind kind;
+    std::string dirOrError;
+  };
+  const std::vector<Case> cases = {
+      {{"quillivar"}, Kind::Run, ""},
+      {{"quillivar", "--dir", "/srv/q"}, Kind::Run, "/srv/q"},
+      {{"quillivar", "--dir=/srv/q"}, Kind::Run, "/srv/q"},
+      {{"quillivar", "--dir", "/a", "--help"}, Kind::Help, ""},
+      {{"quillivar", "--version"}, Kind::Version, ""},
+      {{"quillivar", "--dir"}, Kind::UsageError, "--dir needs a folder"},
+      {{"quillivar", "--dir="}, Kind::UsageError, "--dir needs a folder"},
+      // Qt's own options are not offered.
+      {{"quillivar", "-platform", "xcb"}, Kind::UsageError, "unknown argument: -platform"},
+  };
+  for (const Case& c : cases) {
+    const WindowCommandLine line = ParseWindowCommandLine(static_cast<int>(c.argv.size()), c.argv.data());
+    EXPECT_EQ(line.kind, c.kind) << c.argv.back();
+    EXPECT_EQ(line.kind == Kind::UsageError ? line.error : line.dir, c.dirOrError) << c.argv.back();
+  }
+}
+
+// Sets an environment variable for one scope; unset with nullptr.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(WindowCommandLineTest, ANamedFolderMustExistAndTheDataFolderIsMadeWithItsParents) {
+  TempDir dir;
+  const std::string file = dir.File("file");
+  WriteBytes(file, "x");
+  const std::string home = dir.Dir() + "home", data = dir.Dir() + "new/data";
+  struct Case {
+    std::string named;
+    DefaultFolder kind;
+    const char* xdgDataHome;
+    std::string folder;  // expected; empty when `error` is
+    std::string error;   // UTF-8, the end of the box's text
+  };
+  const std::vector<Case> cases = {
+      {dir.Dir() + "file/..", DefaultFolder::kUserData, nullptr, "", " というフォルダはありません"},
+      {dir.File("missing"), DefaultFolder::kUserData, nullptr, "", " というフォルダはありません"},
+      {file, DefaultFolder::kUserData, nullptr, "", " はフォルダではありません"},
+      {dir.Dir() + "home", DefaultFolder::kUserData, data.c_str(), home + "/", ""},
+      {"", DefaultFolder::kProgram, data.c_str(), "", ""},
+      {"", DefaultFolder::kUserData, data.c_str(), data + "/quillivar/", ""},
+      // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
+      {"", DefaultFolder::kUserData, "relative", home + "/.local/share/quillivar/", ""},
+      {"", DefaultFolder::kUserData, file.c_str(), "", "を作れません"},
+  };
+  std::filesystem::create_directory(home);
+  const ScopedVariable homeVariable("HOME", home.c_str());
+  for (const Case& c : cases) {
+    const ScopedVariable variable("XDG_DATA_HOME", c.xdgDataHome);
+    const WindowFolder chosen = ChooseWindowFolder(c.named, c.kind);
+    EXPECT_EQ(chosen.folder, c.folder) << c.named << " " << SjisToUtf8(chosen.error);
+    EXPECT_TRUE(SjisToUtf8(chosen.error).find(c.error) != std::string::npos) << SjisToUtf8(chosen.error);
+    EXPECT_EQ(chosen.error.empty(), c.error.empty()) << SjisToUtf8(chosen.error);
+    struct stat info {};
+    if (c.kind == DefaultFolder::kUserData && c.named.empty() && !c.folder.empty()) {
+      ASSERT_EQ(::stat(c.folder.c_str(), &info), 0) << c.folder;
+      EXPECT_EQ(info.st_mode & 07777, 0700u) << c.folder;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillivar

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks it without installing it: its name,
+# its files, its dependencies, lintian (no error), the desktop entry and the
+# metainfo validators, and that the packaged command keeps its files in the
+# user's data folder. Run from scripts/test.sh; needs no display.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+work=$(mktemp -d)
+site_pid=
+trap '[[ -n $site_pid ]] && kill "$site_pid" 2> /dev/null; rm -rf "$work"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+bash scripts/package.sh --out "$work" | tail -n 1
+version=$(sed -n 's/^project(Quillivar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+release=$(grep -o '^[0-9]*' /etc/debian_version)
+deb=$work/quillivar_${version}+deb${release}_$(dpkg --print-architecture).deb
+[[ -f $deb ]] || fail "no $deb; made: $(ls "$work")"
+
+id=org.quillivar.Quillivar
+files=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for file in usr/bin/quillivar usr/bin/quillivar-refresh usr/lib/quillivar/Quillivar \
+  usr/share/icons/hicolor/48x48/apps/$id.png usr/share/icons/hicolor/scalable/apps/$id.svg \
+  usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
+  usr/share/man/man1/quillivar.1.gz usr/share/man/man1/quillivar-refresh.1.gz \
+  usr/share/doc/quillivar/copyright usr/share/doc/quillivar/changelog.gz; do
+  grep -qxF "./$file" <<< "$files" || fail "$file is not in the package"
+done
+! grep -q sample <<< "$files" || fail "the sample site is packaged"
+depends=$(dpkg-deb -f "$deb" Depends)
+[[ $depends == *libcurl* && $depends == *libqt6widgets* ]] || fail "Depends: $depends"
+
+lintian --fail-on error "$deb" || fail "lintian reports errors"
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+remarks=$(desktop-file-validate "$root/usr/share/applications/$id.desktop" 2>&1) || fail "$remarks"
+[[ -z $remarks ]] || fail "desktop-file-validate: $remarks"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" > /dev/null ||
+  fail "appstreamcli: $(appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml")"
+"$root/usr/bin/quillivar" --help | grep -qF 'default: $XDG_DATA_HOME/quillivar, or ~/.local/share/quillivar' ||
+  fail "the window's --help does not name the data folder"
+
+# The command without --dir: before the window saved anything its folder is
+# missing (status 1, not a wrong command line); once the settings are there,
+# both files are in it.
+refresh=$root/usr/bin/quillivar-refresh
+status=0
+output=$(XDG_DATA_HOME=$work/data "$refresh" 2>&1) || status=$?
+[[ $status == 1 && $output == *"$work/data/quillivar/ does not exist: save the settings in the window"* ]] ||
+  fail "missing data folder: status $status, $output"
+
+port=$((20000 + RANDOM % 20000))
+build-package/tools/sample-site/quillivar-sample-site --port "$port" > /dev/null 2>&1 &
+site_pid=$!
+for _ in {1..50}; do (echo > "/dev/tcp/127.0.0.1/$port") 2> /dev/null && break; sleep 0.1; done
+folder=$work/home/.local/share/quillivar
+mkdir -p "$folder"
+for line in {1..43}; do
+  ((line <= 11)) && printf 'True\r\n' || printf 'False\r\n'  # every market, 水産・農林業
+done > "$folder/UserSetting.dat"
+status=0
+output=$(env -u XDG_DATA_HOME HOME=$work/home "$refresh" --host "127.0.0.1:$port" 2>&1) || status=$?
+[[ $status == 0 && -s $folder/brand_code.csv ]] || fail "data folder run: status $status, $output"
+echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes; Depends: $depends"
