@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "x11/scenarios.h"
+#include "testkit/x11/scenarios.h"
 
 int main(int argc, char** argv) {
   using namespace quillivar::x11;

@@ -33,12 +33,13 @@ void RunPage(const std::string& body, QuietUi& ui, Sink& sink) {
   }
   page = quillivar::Utf8ToSjisDropBom(std::move(page));
   const bool hasNext = quillivar::HasNextPageLink(page, "0050", 1);
-  quillivar::RowFields fields;
-  Text rows;
+  quillivar::StockRow fields;
+  std::vector<quillivar::StockRow> rows;
   const bool abortRequested = false;
   quillivar::AbortPoint abortPoint(ui, abortRequested);
   quillivar::ScanPageRows(page, "0050", fields, rows, abortPoint);
-  sink.bytes += quillivar::FinishRowsText(rows).size() + (hasNext ? 1 : 0);
+  quillivar::FinishRows(rows);
+  sink.bytes += rows.size() + (hasNext ? 1 : 0);
 }
 
 double MegabytesPerSecond(const std::string& body, int pages, QuietUi& ui,

@@ -28,7 +28,7 @@
 #include "app/program_windows.h"
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "ui/qt_boxes.h"
 
 namespace {

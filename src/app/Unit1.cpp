@@ -9,7 +9,6 @@
 #include <stdexcept>
 
 #include "quote/page_fetch.h"
-#include "run/download_run.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
 #include "text/code_page.h"
@@ -23,7 +22,6 @@ namespace quillivar {
 TForm1::TForm1(Internet& internet, Options options)
     : internet_(internet), options_(std::move(options)), closing_(*this) {
   BuildControls(options_.timerIntervalMs);
-  view_ = std::make_unique<QtRunView>(MainWindowControls{Button1, Button2, StatusBar1, Timer1});
   RunAtHandlerEdge([this] { FormCreate(); }, this);
 }
 
@@ -80,27 +78,66 @@ void TForm1::FormCreate() {
   ExeDir = ProgramFolder(options_.exeDir);
   const SettingsRead read = ReadSelectionAtStart(ExeDir);
   LoadedSelection = read.flags;
-  if (read.failure) view_->ShowErrorBox(*read.failure);
+  if (read.failure) ShowErrorBoxQt(*read.failure);
   // The boxes then show what was read, and 設定保存 writes a sound file.
-  if (read.damage) view_->ShowErrorBox(SettingsDamageMessage(ExeDir, *read.damage));
+  if (read.damage) ShowErrorBoxQt(SettingsDamageMessage(ExeDir, *read.damage));
 }
 
 void TForm1::FormActivate() { ApplyLoadedSelection(SettingsDialog(), LoadedSelection); }
 
 void TForm1::Button1Click() {
-  DownloadRun run(
-      *view_, *view_, SettingsDialog(), *this, ProgramFolder(options_.exeDir),
-      [this](const Text& code, AbortPoint& abortPoint) {
-        QuoteClient client{internet_, abortPoint, options_.quoteHost, options_.retries};
-        // A retry's notice stays up: the timer's texts would hide it.
-        client.showStatus = [this](const Text& status) {
-          view_->SetStatusTimer(false);
-          view_->SetStatusText(status);
-        };
-        return FetchIndustryRows(client, code);
-      },
-      StockListFile);
-  run.Execute();
+  if (!AskConfirmationBox(Sjis("銘柄リストをダウンロードします。よろしいですか？"))) {
+    SetBusy(false);
+    Timer1->stop();
+    return;
+  }
+  ExeDir = ProgramFolder(options_.exeDir);
+  SetBusy(true);
+  AbortRequested = false;
+  StatusToggle = true;
+  StartStatusTimer();
+  AbortPoint abortPoint(pump_, AbortRequested);
+  const QuoteClient client{internet_, abortPoint, options_.quoteHost, options_.retries};
+  PresentEnd(Download(SettingsDialog(), ListTarget{ExeDir + kStockListFileName, nullptr}, client,
+                      *this));
+}
+
+void TForm1::PresentEnd(const RunResult& result) {
+  using End = RunResult::End;
+  // The final message comes before the buttons: the timer may still be on.
+  if (result.end == End::Written || result.end == End::CannotWrite) {
+    ShowInformationBox(result.message);
+  } else if (result.end == End::Failed || result.end == End::WriteFailed) {
+    ShowErrorBoxQt(result.message);
+  }
+  SetBusy(false);
+  Timer1->stop();
+  if (result.end == End::Aborted || result.end == End::Kept) SetStatusText(result.message);
+}
+
+void TForm1::SetBusy(bool busy) {
+  Button1->setEnabled(!busy);
+  Button2->setEnabled(!busy);
+}
+
+void TForm1::SetStatusText(const Text& text) { StatusBar1->showMessage(ToQString(text)); }
+
+void TForm1::StartStatusTimer() {
+  if (!Timer1->isActive()) Timer1->start();  // a running timer keeps its phase
+}
+
+// Switched on only once per run, so its texts show only until the first
+// fetch has returned.
+void TForm1::IndustryFetched(std::optional<std::size_t>) { Timer1->stop(); }
+
+// A retry's notice stays up: the timer's texts would hide it.
+void TForm1::Retrying(const Text& status) {
+  Timer1->stop();
+  SetStatusText(status);
+}
+
+bool TForm1::MayReplaceSuspectList(const Text& facts) {
+  return AskYesNoBox(facts + Sjis("\n\nbrand_code.csv をこの内容で置き換えますか？"));
 }
 
 void TForm1::Button2Click() { SettingsDialog().exec(); }
@@ -110,13 +147,8 @@ void TForm1::Button3Click() { AbortRequested = true; }
 void TForm1::Timer1Timer() {
   static const Text kAnalysing = Sjis("銘柄情報分析中…");
   static const Text kPleaseWait = Sjis("しばらくお待ちください。");
-  if (StatusToggle) {
-    view_->SetStatusText(kAnalysing);
-    StatusToggle = false;
-  } else {
-    view_->SetStatusText(kPleaseWait);
-    StatusToggle = true;
-  }
+  SetStatusText(StatusToggle ? kAnalysing : kPleaseWait);
+  StatusToggle = !StatusToggle;
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -3,16 +3,16 @@
 #pragma once
 
 #include <QWidget>
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "quote/internet.h"
 #include "quote/page_fetch.h"
 #include "catalogue/catalogue.h"
-#include "run/run_state.h"
-#include "run/stock_list_file.h"
+#include "run/download_run.h"
+#include "text/text.h"
 #include "ui/qt_close_after_run.h"
-#include "ui/qt_run_view.h"
+#include "ui/qt_event_pump.h"
 
 class QPushButton;
 class QStatusBar;
@@ -22,7 +22,9 @@ namespace quillivar {
 
 class TForm2;
 
-class TForm1 : public QWidget, public RunState {
+// Presents the download run: its status texts and industries in the status
+// line and the timer, its result in a box and the buttons.
+class TForm1 : public QWidget, private RunObserver {
   Q_OBJECT
 
  public:
@@ -47,8 +49,10 @@ class TForm1 : public QWidget, public RunState {
   QPushButton* Button2 = nullptr;
   QPushButton* Button3 = nullptr;
   QTimer* Timer1 = nullptr;
-  ReplacingStockListFile StockListFile;
   SelectionFlags LoadedSelection{};
+  Text ExeDir;                  // native path, ending with "/"
+  bool AbortRequested = false;  // set by 中止, cleared by each run
+  bool StatusToggle = false;    // true: the next tick shows 銘柄情報分析中…
 
   void Button1Click();
   void Button2Click();
@@ -66,10 +70,19 @@ class TForm1 : public QWidget, public RunState {
  private:
   void BuildControls(int timerIntervalMs);
   TForm2& SettingsDialog() const;
+  void SetBusy(bool busy);
+  void SetStatusText(const Text& text);
+  void StartStatusTimer();
+  void PresentEnd(const RunResult& result);
+
+  void ShowStatus(const Text& text) override { SetStatusText(text); }
+  void IndustryFetched(std::optional<std::size_t> rows) override;
+  void Retrying(const Text& status) override;
+  bool MayReplaceSuspectList(const Text& facts) override;
 
   Internet& internet_;
   Options options_;
-  std::unique_ptr<QtRunView> view_;
+  QtEventPump pump_;
   TForm2* settingsDialog_ = nullptr;
   CloseAfterRun closing_;
   bool activated_ = false;

@@ -75,6 +75,7 @@ struct PageTry {
 // One try at one page, with handles of its own.
 PageTry TryPage(const QuoteClient& client, const std::string& url, Text& pageText) {
   PageHandles handles;
+  if (client.progress) client.progress->PageStarted();
   handles.session = client.internet.Open(std::string(kAgent), client.abortPoint);
   if (!handles.session) {
     return {PageOutcome::Failed, {.kind = TransferFailure::Kind::NoClient}};
@@ -121,11 +122,11 @@ std::optional<Text> FetchPage(const QuoteClient& client, const Text& industryCod
     if (page.outcome == PageOutcome::Aborted) return std::nullopt;
     if (!page.failure.IsTransient() || retry == retries) {
       // The notice of a retry would stay up after the run has ended.
-      if (retry > 0 && client.showStatus) client.showStatus(TransferFailureText(page.failure));
+      if (retry > 0 && client.progress) client.progress->Retrying(TransferFailureText(page.failure));
       throw Error(PageFailedMessage(industryCode, pageNumber, page.failure));
     }
-    if (client.showStatus) {
-      client.showStatus(PageRetryStatus(industryCode, pageNumber, page.failure,
+    if (client.progress) {
+      client.progress->Retrying(PageRetryStatus(industryCode, pageNumber, page.failure,
                                         static_cast<int>(retry + 1), static_cast<int>(retries)));
     }
     if (!PauseUnlessAborted(client.abortPoint, PauseBefore(client.retries, retry, page.failure))) {
@@ -138,10 +139,10 @@ std::optional<Text> FetchPage(const QuoteClient& client, const Text& industryCod
 
 std::string CompiledQuoteHost() { return QUILLIVAR_QUOTE_HOST; }
 
-std::optional<Text> FetchIndustryRows(const QuoteClient& client,
-                                      const Text& industryCode) {
-  RowFields fields;
-  Text rowsText;
+std::optional<std::vector<StockRow>> FetchIndustryRows(const QuoteClient& client,
+                                                       const Text& industryCode) {
+  StockRow fields;
+  std::vector<StockRow> rows;
   for (long long pageNumber = 1;; ++pageNumber) {
     std::optional<Text> pageText = FetchPage(client, industryCode, pageNumber);
     if (!pageText) return std::nullopt;
@@ -151,13 +152,14 @@ std::optional<Text> FetchIndustryRows(const QuoteClient& client,
       throw Error(PageFailedMessage(industryCode, pageNumber, error.Message()));
     }
     const bool lastPage = !HasNextPageLink(*pageText, industryCode, pageNumber);
-    if (ScanPageRows(*pageText, industryCode, fields, rowsText, client.abortPoint) ==
+    if (ScanPageRows(*pageText, industryCode, fields, rows, client.abortPoint) ==
         ScanOutcome::Aborted) {
       return std::nullopt;
     }
     if (lastPage) break;
   }
-  return FinishRowsText(rowsText);
+  FinishRows(rows);
+  return rows;
 }
 
 }  // namespace quillivar

@@ -3,12 +3,12 @@
 
 #include <chrono>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "quote/internet.h"
+#include "quote/page_parser.h"
 #include "text/text.h"
 #include "pump/event_pump.h"
 
@@ -26,24 +26,33 @@ struct RetryPolicy {
   std::chrono::seconds longestRetryAfter{10};
 };
 
+// What a fetch tells as it goes; every call may be left as it is.
+class FetchProgress {
+ public:
+  virtual ~FetchProgress() = default;
+  // A page is requested: once per try, so a retry asks again.
+  virtual void PageStarted() {}
+  // The status line's text while a page waits to be tried again, and the
+  // cause when it is given up after such a wait.
+  virtual void Retrying(const Text& /*status*/) {}
+};
+
 struct QuoteClient {
   Internet& internet;
   AbortPoint& abortPoint;
   std::string host;  // "host" or "host:port"
   RetryPolicy retries{};
-  // Shows the status line's text while a page waits to be tried again, and
-  // the cause when it is given up after such a wait.
-  std::function<void(const Text&)> showStatus{};
+  FetchProgress* progress = nullptr;  // none: nobody follows the fetch
 };
 
 // The host compiled into the program (QUILLIVAR_QUOTE_HOST).
 std::string CompiledQuoteHost();
 
-// The finished rows text of all pages; no value when an abort was requested
-// while it ran. A page that cannot be had whole, after its tries, raises an
+// The finished rows of all pages (FinishRows); no value when an abort was
+// requested while it ran. A page that cannot be had whole, after its tries, raises an
 // Error naming the industry, the page and the cause; so does a body that is
 // not UTF-8 (its cause "UTF-8 Unknown code.").
-std::optional<Text> FetchIndustryRows(const QuoteClient& client,
-                                      const Text& industryCode);
+std::optional<std::vector<StockRow>> FetchIndustryRows(const QuoteClient& client,
+                                                       const Text& industryCode);
 
 }  // namespace quillivar

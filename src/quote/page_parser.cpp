@@ -84,13 +84,6 @@ std::string NextPageNumberText(long long pageNumber) {
   return std::to_string(pageNumber + 1);
 }
 
-void AppendRow(const RowFields& fields, Text& rowsText) {
-  rowsText.append(fields.code).append(",");
-  rowsText.append(fields.market).append(",");
-  rowsText.append(fields.name).append(",");
-  rowsText.append(fields.industry).append("\r\n");
-}
-
 }  // namespace
 
 Text NormalisePageText(std::string_view text) {
@@ -117,9 +110,8 @@ bool HasNextPageLink(std::string_view pageText, std::string_view industryCode,
   return pageText.find(link) != std::string_view::npos;
 }
 
-ScanOutcome ScanPageRows(std::string_view pageText,
-                         std::string_view industryCode, RowFields& fields,
-                         Text& rowsText, AbortPoint& abortPoint) {
+ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCode,
+                         StockRow& fields, std::vector<StockRow>& rows, AbortPoint& abortPoint) {
   ForwardSearch codeMarker(pageText, kCodeMarker);
   ForwardSearch marketMarker(pageText, kMarketMarker);
   ForwardSearch marketCellEnd(pageText, kMarketCellEnd);
@@ -159,11 +151,18 @@ ScanOutcome ScanPageRows(std::string_view pageText,
     }
 
     fields.industry = IndustryNameOfCode(industryCode);
-    if (fields.market != kEmptyMarket) AppendRow(fields, rowsText);
+    if (fields.market != kEmptyMarket) rows.push_back(fields);
     if (!nameLinkClosed) return ScanOutcome::Finished;
   }
 }
 
-Text FinishRowsText(const Text& rowsText) { return Trim(rowsText); }
+void FinishRows(std::vector<StockRow>& rows) {
+  // Every code is followed by a ",", so only the first code can lose bytes.
+  if (rows.empty()) return;
+  Text& code = rows.front().code;
+  const auto kept = std::find_if(code.begin(), code.end(),
+                                 [](char byte) { return static_cast<unsigned char>(byte) > 0x20; });
+  code.erase(code.begin(), kept);
+}
 
 }  // namespace quillivar

@@ -3,19 +3,22 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "text/text.h"
 #include "pump/event_pump.h"
 
 namespace quillivar {
 
-// The fields of the row being built; kept between rows and pages of one
-// industry, so a field that a row does not set keeps the previous value.
-struct RowFields {
+// One issue of the site's list, its fields as the page gives them. While a
+// page is scanned it is also the row being built, kept between rows and pages
+// of one industry: a field that a row does not set keeps the previous value.
+struct StockRow {
   Text code;
   Text market;
   Text name;
   Text industry;
+  bool operator==(const StockRow&) const = default;
 };
 
 // Removes every CR, LF, TAB and space.
@@ -29,13 +32,13 @@ bool HasNextPageLink(std::string_view pageText, std::string_view industryCode,
 
 enum class ScanOutcome { Finished, Aborted };
 
-// Appends the page's rows ("code,market,name,industry" CR LF) to `rowsText`.
-// An abort point before every row; stops at once when it sees an abort.
-ScanOutcome ScanPageRows(std::string_view pageText,
-                         std::string_view industryCode, RowFields& fields,
-                         Text& rowsText, AbortPoint& abortPoint);
+// Appends the page's rows to `rows`. An abort point before every row; stops
+// at once when it sees an abort.
+ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCode,
+                         StockRow& fields, std::vector<StockRow>& rows, AbortPoint& abortPoint);
 
-// The rows text as handed on: leading and trailing bytes 0x00-0x20 removed.
-Text FinishRowsText(const Text& rowsText);
+// The rows as handed on: bytes 0x00-0x20 before the first code removed, as
+// trimming the industry's rows joined in one text would.
+void FinishRows(std::vector<StockRow>& rows);
 
 }  // namespace quillivar

@@ -7,8 +7,6 @@
 
 #include <cerrno>
 
-#include "text/text_file.h"
-
 namespace quillivar {
 namespace {
 
@@ -54,16 +52,5 @@ FolderLock::~FolderLock() {
 }
 
 bool FolderLock::HeldByAnotherRun() const { return error_ == EWOULDBLOCK; }
-
-int ReplaceProbeError(const std::string& path, AbortPoint& abortPoint) {
-  try {
-    // The writer's own checks: its temporary file is made and, unused,
-    // removed again as the writer goes.
-    ReplacingTextFileWriter probe(path, &abortPoint);
-    return 0;
-  } catch (const IoError& error) {
-    return error.Code();
-  }
-}
 
 }  // namespace quillivar

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "pump/event_pump.h"
 
 namespace quillivar {
 
@@ -33,10 +32,5 @@ class FolderLock {
   int error_ = 0;
   bool refused_ = false;
 };
-
-// 0 when the file at `path` can be replaced the way the run will replace it,
-// else the errno that prevents it. Nothing is left behind. Its waits for
-// other programs pass `abortPoint` (ECANCELED after an abort).
-int ReplaceProbeError(const std::string& path, AbortPoint& abortPoint);
 
 }  // namespace quillivar

@@ -1,20 +1,30 @@
 #include "refresh/issue_list.h"
 
+#include <map>
+
 #include "text/code_page.h"
-#include "text/text_file.h"
 
 namespace quillivar {
 namespace {
 
 constexpr std::size_t kNamedCodes = 10;
 
+// Code -> the name in its first row.
+using Names = std::map<Text, Text>;
+
+Names NamesByCode(const std::vector<StockRow>& rows) {
+  Names names;
+  for (const StockRow& row : rows) names.emplace(row.code, row.name);
+  return names;
+}
+
 // How many codes of `from` are not in `other`, and the first of them named:
 // "2 (1301 見本水産, 1302 見本農林)".
-std::string CodesMissingFrom(const IssueList& from, const IssueList& other) {
+std::string CodesMissingFrom(const Names& from, const Names& other) {
   std::size_t count = 0;
   std::string named;
-  for (const auto& [code, name] : from.names) {
-    if (other.names.contains(code)) continue;
+  for (const auto& [code, name] : from) {
+    if (other.contains(code)) continue;
     if (++count > kNamedCodes) continue;
     if (count > 1) named.append(", ");
     named.append(SjisToUtf8(code)).append(" ").append(SjisToUtf8(name));
@@ -27,39 +37,15 @@ std::string CodesMissingFrom(const IssueList& from, const IssueList& other) {
 
 }  // namespace
 
-void IssueList::AddRow(std::string_view row) {
-  ++rows;
-  // No second byte of a Shift-JIS character is a comma.
-  const std::size_t codeEnd = row.find(',');
-  std::string_view name;
-  if (codeEnd != std::string_view::npos) {
-    const std::size_t marketEnd = row.find(',', codeEnd + 1);
-    if (marketEnd != std::string_view::npos) {
-      name = row.substr(marketEnd + 1);
-      name = name.substr(0, name.find(','));
-    }
-  }
-  names.emplace(Text(row.substr(0, codeEnd)), Text(name));
-}
-
-std::optional<IssueList> ReadIssueList(const std::string& path, AbortPoint& abortPoint) {
-  try {
-    TextFileReader reader = TextFileReader::OfFileTheSaveWouldReplace(path, &abortPoint);
-    IssueList list;
-    // The run writes no empty row: the first empty line is the end.
-    for (Text row = reader.ReadLine(); !row.empty(); row = reader.ReadLine()) list.AddRow(row);
-    return list;
-  } catch (const IoError&) {
-    return std::nullopt;
-  }
-}
-
-std::string DescribeChanges(const IssueList& written, const std::optional<IssueList>& previous) {
-  std::string text = "rows=" + std::to_string(written.rows);
+std::string DescribeChanges(const std::vector<StockRow>& written,
+                            const std::optional<std::vector<StockRow>>& previous) {
+  std::string text = "rows=" + std::to_string(written.size());
   if (!previous) return text.append(" previous=none");
-  text.append(" previous=").append(std::to_string(previous->rows));
-  text.append(" added=").append(CodesMissingFrom(written, *previous));
-  text.append(" removed=").append(CodesMissingFrom(*previous, written));
+  const Names writtenNames = NamesByCode(written);
+  const Names previousNames = NamesByCode(*previous);
+  text.append(" previous=").append(std::to_string(previous->size()));
+  text.append(" added=").append(CodesMissingFrom(writtenNames, previousNames));
+  text.append(" removed=").append(CodesMissingFrom(previousNames, writtenNames));
   return text;
 }
 

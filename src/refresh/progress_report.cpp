@@ -4,22 +4,9 @@
 #include "text/code_page.h"
 
 namespace quillivar {
-namespace {
 
-std::size_t RowCount(const Text& rowsText) {
-  if (rowsText.empty()) return 0;
-  std::size_t rows = 1;
-  for (std::size_t at = rowsText.find("\r\n"); at != Text::npos;
-       at = rowsText.find("\r\n", at + 2)) {
-    ++rows;
-  }
-  return rows;
-}
-
-}  // namespace
-
-ProgressReport::ProgressReport(TerminalOutput& output, int selectedIndustries)
-    : output_(output), selectedIndustries_(selectedIndustries) {}
+ProgressReport::ProgressReport(TerminalOutput& output, int selectedIndustries, bool acceptShrink)
+    : output_(output), selectedIndustries_(selectedIndustries), acceptShrink_(acceptShrink) {}
 
 std::string ProgressReport::Heading() const {
   // Built by appending: g++ 12 at -O3 takes "[" + string for an overlap.
@@ -51,8 +38,9 @@ void ProgressReport::Retrying(const Text& status) {
   output_.Line(Heading() + ": " + SjisToUtf8(status));
 }
 
-void ProgressReport::IndustryDone(const Text& rowsText) {
-  const std::size_t rows = RowCount(rowsText);
+void ProgressReport::IndustryFetched(std::optional<std::size_t> fetched) {
+  if (!fetched) return;  // aborted: the run's end says so
+  const std::size_t rows = *fetched;
   rows_ += rows;
   const std::string totals =
       "計 " + std::to_string(pages_) + " ページ, " + std::to_string(rows_) + " 件";
@@ -62,6 +50,15 @@ void ProgressReport::IndustryDone(const Text& rowsText) {
     output_.Line(Heading() + ": " + std::to_string(industryPages_) + " ページ, " +
                  std::to_string(rows) + " 件 (" + totals + ")");
   }
+}
+
+bool ProgressReport::MayReplaceSuspectList(const Text& facts) {
+  output_.Line(SjisToUtf8(facts));
+  output_.Line(acceptShrink_ ? "--accept-shrink: 置き換えます / replacing it as asked"
+                             : "サイトを確かめたうえで置き換えるには --accept-shrink を付けて実行してください"
+                               " / to replace it all the same, look at the site, then run with"
+                               " --accept-shrink");
+  return acceptShrink_;
 }
 
 }  // namespace quillivar

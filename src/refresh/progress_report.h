@@ -3,55 +3,44 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
+#include <optional>
 #include <string>
 
-#include "quote/internet.h"
 #include "refresh/terminal_output.h"
+#include "run/download_run.h"
 #include "text/text.h"
 
 namespace quillivar {
 
-class ProgressReport {
+// The run as the command presents it: progress lines, the facts of a suspect
+// list and the option's answer to it.
+class ProgressReport : public RunObserver {
  public:
-  ProgressReport(TerminalOutput& output, int selectedIndustries);
+  // `acceptShrink`: the answer to a suspect new list (--accept-shrink).
+  ProgressReport(TerminalOutput& output, int selectedIndustries, bool acceptShrink);
 
-  void IndustryStarted(const Text& industryCode);
-  void PageStarted();
+  // The status line is the window's: a terminal has its progress line.
+  void ShowStatus(const Text&) override {}
+  void IndustryStarted(const Text& industryCode) override;
+  void PageStarted() override;
   // The status text of a page about to be tried again.
-  void Retrying(const Text& status);
-  // The industry's rows text as the fetch returned it.
-  void IndustryDone(const Text& rowsText);
+  void Retrying(const Text& status) override;
+  void IndustryFetched(std::optional<std::size_t> rows) override;
+  // The facts on standard error, then what the option decides.
+  bool MayReplaceSuspectList(const Text& facts) override;
 
  private:
   std::string Heading() const;
 
   TerminalOutput& output_;
   int selectedIndustries_;
+  bool acceptShrink_;
   int industry_ = 0;
   std::string industryName_;  // UTF-8
   int industryPages_ = 0;
   int pages_ = 0;
   std::size_t rows_ = 0;
   bool retrying_ = false;
-};
-
-// Counts the pages of the run where they begin: the page fetch opens one
-// session for every page.
-class PageCountingInternet : public Internet {
- public:
-  PageCountingInternet(Internet& real, ProgressReport& progress)
-      : real_(real), progress_(progress) {}
-
-  std::unique_ptr<InternetSession> Open(const std::string& agent,
-                                        AbortPoint& abortPoint) override {
-    progress_.PageStarted();
-    return real_.Open(agent, abortPoint);
-  }
-
- private:
-  Internet& real_;
-  ProgressReport& progress_;
 };
 
 }  // namespace quillivar

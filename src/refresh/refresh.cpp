@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <optional>
 
 #include "catalogue/catalogue.h"
@@ -13,7 +14,7 @@
 #include "refresh/issue_list.h"
 #include "refresh/progress_report.h"
 #include "refresh/run_log.h"
-#include "refresh/terminal_run_view.h"
+#include "refresh/stop_signal.h"
 #include "run/download_run.h"
 #include "settings/settings_file.h"
 #include "text/code_page.h"
@@ -71,73 +72,52 @@ std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& f
   return std::nullopt;
 }
 
-std::string CannotWriteText(const std::string& dir) {
-  return dir + " に " + kStockListFileName + " が書き込めません";
+// The cause in both languages, as every failed file operation of the
+// command is told.
+Outcome CannotWrite(const std::string& dir, int code) {
+  const std::string path = dir + kStockListFileName;
+  return {kExitCannotWrite, FailureText(dir + " に " + kStockListFileName + " が書き込めません",
+                                        "cannot write " + path, code, path)};
 }
 
 std::string StopSignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
 
-std::optional<Outcome> WriteProblem(const std::string& dir,
-                                    const volatile std::sig_atomic_t& stopSignal) {
-  const std::string path = dir + kStockListFileName;
-  bool abortRequested = false;
-  StopSignalPump pump(abortRequested, stopSignal);
-  AbortPoint abortPoint(pump, abortRequested);
-  const int code = ReplaceProbeError(path, abortPoint);
-  if (code == 0) return std::nullopt;
-  if (code == ECANCELED) return Outcome{128 + stopSignal, StopSignalName(stopSignal)};
-  return Outcome{kExitCannotWrite,
-                 FailureText(CannotWriteText(dir), "cannot write " + path, code, path)};
-}
-
-Outcome Download(const std::string& dir, const Selection& selection,
-                 const RefreshOptions& options, const std::string& host,
+Outcome Download(const std::string& dir, const Selection& selection, ListTarget target,
+                 AbortPoint& abortPoint, const RefreshOptions& options, const std::string& host,
                  const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
-  RunState state;
-  StopSignalPump pump(state.AbortRequested, stopSignal);
-  AbortPoint abortPoint(pump, state.AbortRequested);
-  // An abort here is seen again at the run's first abort point.
-  const std::optional<IssueList> previous = ReadIssueList(dir + kStockListFileName, abortPoint);
-  TerminalRunView view(output, options.acceptShrink);
-  ProgressReport progress(output, SelectedIndustryCount(selection));
-  CurlInternet curl;
-  PageCountingInternet internet(curl, progress);
-  ReplacingStockListFile replacing;
-  RecordingStockListFile file(replacing);
-  DownloadRun run(
-      view, pump, selection, state, dir,
-      [&](const Text& code, AbortPoint& abortPoint) {
-        progress.IndustryStarted(code);
-        QuoteClient client{internet, abortPoint, host};
-        client.showStatus = [&](const Text& status) { progress.Retrying(status); };
-        std::optional<Text> rowsText = FetchIndustryRows(client, code);
-        if (rowsText) progress.IndustryDone(*rowsText);
-        return rowsText;
-      },
-      file);
-  const RunEnd end = run.Execute();
+  std::optional<std::vector<StockRow>> previous;
+  try {
+    previous = ReadStockList(target.path, abortPoint);
+  } catch (const IoError&) {
+    // An abort here is seen again at the run's first abort point.
+  }
+  ProgressReport progress(output, SelectedIndustryCount(selection), options.acceptShrink);
+  CurlInternet internet;
+  const RunResult result =
+      quillivar::Download(selection, std::move(target), {internet, abortPoint, host}, progress);
   output.EndProgress();
-  switch (end) {
-    case RunEnd::Finished:
-      return {kExitWritten, DescribeChanges(file.Written(), previous)};
-    case RunEnd::CannotWrite:
-      return {kExitCannotWrite, CannotWriteText(dir)};
-    case RunEnd::WriteFailed:
-      return {kExitCannotWrite, SjisToUtf8(view.LastError())};
-    case RunEnd::Kept:
+  const std::string error = SjisToUtf8(ErrorBoxText(result.message));
+  switch (result.end) {
+    case RunResult::End::Written:
+      output.Line(SjisToUtf8(result.message));
+      return {kExitWritten, DescribeChanges(result.written, previous)};
+    case RunResult::End::CannotWrite:
+      return CannotWrite(dir, result.errorCode);
+    case RunResult::End::WriteFailed:
+      return {kExitCannotWrite, error};
+    case RunResult::End::Kept:
       return {kExitError,
               "銘柄リストは更新していません（新しいリストが疑わしいため） / kept the earlier list: "
               "the new one looks unlike the site's list (--accept-shrink replaces it)"};
-    case RunEnd::Aborted:
-      output.Line(SjisToUtf8(view.StatusText()));
+    case RunResult::End::Aborted:
+      output.Line(SjisToUtf8(result.message));
       // Only a stop signal aborts here; the shells' convention for it.
-      if (stopSignal == 0) break;
+      if (stopSignal == 0) return {kExitError, ""};
       return {128 + stopSignal, StopSignalName(stopSignal)};
-    case RunEnd::Cancelled:
-    case RunEnd::Failed:
+    case RunResult::End::Failed:
       break;
   }
-  return {kExitError, SjisToUtf8(view.LastError())};
+  return {kExitError, error};
 }
 
 // A --dir that names no folder is a wrong command line, as the parser would
@@ -204,8 +184,19 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
   }
   SelectionFlags flags{};
   if (std::optional<Outcome> problem = SettingsProblem(dir, flags)) return *problem;
-  if (std::optional<Outcome> problem = WriteProblem(dir, stopSignal)) return *problem;
-  return Download(dir, FlagsSelection(flags), options, site, stopSignal, output);
+  StopSignalPump pump(stopSignal);
+  AbortPoint abortPoint(pump, pump.AbortRequested);
+  // The save's own first steps, before the first request: a list that cannot
+  // be written is not downloaded for nothing.
+  ListTarget target{dir + kStockListFileName, nullptr};
+  try {
+    target.opened = std::make_unique<StockListFile>(target.path, abortPoint);
+  } catch (const IoError& error) {
+    if (error.Code() == ECANCELED) return {128 + stopSignal, StopSignalName(stopSignal)};
+    return CannotWrite(dir, error.Code());
+  }
+  return Download(dir, FlagsSelection(flags), std::move(target), abortPoint, options, site,
+                  stopSignal, output);
 }
 
 }  // namespace

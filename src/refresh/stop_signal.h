@@ -4,6 +4,8 @@
 
 #include <csignal>
 
+#include "pump/event_pump.h"
+
 namespace quillivar {
 
 // The first SIGINT or SIGTERM received, 0 before one.
@@ -14,6 +16,22 @@ extern volatile std::sig_atomic_t gStopSignal;
 // signal ignored when the program started (a background job of a script)
 // stays ignored.
 void InstallStopSignalHandlers();
+
+// Turns a stop signal into the run's abort request.
+class StopSignalPump : public EventPump {
+ public:
+  // `stopSignal` is written by a signal handler.
+  explicit StopSignalPump(const volatile std::sig_atomic_t& stopSignal) : stopSignal_(stopSignal) {}
+
+  void PumpEvents() override {
+    if (stopSignal_ != 0) AbortRequested = true;
+  }
+
+  bool AbortRequested = false;  // the abort point's flag
+
+ private:
+  const volatile std::sig_atomic_t& stopSignal_;
+};
 
 // A reader that went away is seen as a failed write, not as the end of the run.
 void IgnoreBrokenPipeSignal();

@@ -1,7 +1,9 @@
 #include "run/download_run.h"
 
 #include <cerrno>
+#include <cstdint>
 
+#include "run/list_check.h"
 #include "text/code_page.h"
 #include "text/text_file.h"
 #include "ui/ui_texts.h"
@@ -9,8 +11,9 @@
 namespace quillivar {
 namespace {
 
+using End = RunResult::End;
+
 struct RunTexts {
-  Text confirm = Sjis("銘柄リストをダウンロードします。よろしいですか？");
   Text started = Sjis("銘柄リストダウンロード開始");
   Text taken = Sjis("銘柄情報取得：");
   Text saved = Sjis("銘柄情報保存：");
@@ -25,212 +28,185 @@ const RunTexts& Texts() {
   return texts;
 }
 
-std::int32_t KeyOf(std::string_view row) { return TextToInt(Copy(row, 1, 4)); }
+// The number its line's first four bytes write.
+std::int32_t KeyOf(const StockRow& row) { return TextToInt(Copy(StockListLine(row), 1, 4)); }
 
-}  // namespace
+class Run {
+ public:
+  Run(const Selection& selection, AbortPoint& abortPoint, const IndustryFetch& fetch,
+      RunObserver& observer)
+      : selection_(selection), abortPoint_(abortPoint), fetch_(fetch), observer_(observer) {}
 
-DownloadRun::DownloadRun(RunView& view, EventPump& pump, const Selection& selection,
-                         RunState& state, Text folder, IndustryFetcher fetch,
-                         StockListFile& file)
-    : view_(view),
-      selection_(selection),
-      state_(state),
-      folder_(std::move(folder)),
-      fetch_(std::move(fetch)),
-      file_(file),
-      abortPoint_(pump, state.AbortRequested) {}
-
-namespace {
-
-// Inside a catch block: the list was replaced, only its folder not synced.
-bool SavedButNotSynced() {
-  try {
-    throw;
-  } catch (const IoError& error) {
-    return error.Message() == UnsyncedSaveMessage();
-  } catch (...) {
-    return false;
-  }
-}
-
-// Inside a catch block: 中止 ended a wait of the file's, which left it as it was.
-bool AbortedInAWait() {
-  try {
-    throw;
-  } catch (const IoError& error) {
-    return error.Code() == ECANCELED;
-  } catch (...) {
-    return false;
-  }
-}
-
-}  // namespace
-
-RunEnd DownloadRun::Execute() {
-  try {
-    return Run();
-  } catch (...) {
-    const bool listNotInPlace = writing_ && !SavedButNotSynced();
-    writing_ = false;
-    file_.Discard();
-    if (AbortedInAWait()) return EndAborted();
-    view_.ShowErrorBox(MessageOfCurrentException());
-    BackToIdle();
-    return listNotInPlace ? RunEnd::WriteFailed : RunEnd::Failed;
-  }
-}
-
-void DownloadRun::BackToIdle() {
-  view_.SetBusy(false);
-  view_.SetStatusTimer(false);
-}
-
-RunEnd DownloadRun::EndKept() {
-  BackToIdle();
-  view_.SetStatusText(Texts().kept);
-  return RunEnd::Kept;
-}
-
-RunEnd DownloadRun::EndAborted() {
-  BackToIdle();
-  view_.SetStatusText(Texts().aborted);
-  return RunEnd::Aborted;
-}
-
-void DownloadRun::ClearStockRows() {
-  state_.StockRows.assign(kStockRowSlots, Text());
-  keys_.assign(kStockRowSlots, std::nullopt);
-  count_ = 0;
-}
-
-RunEnd DownloadRun::Run() {
-  if (!view_.AskConfirmation(Texts().confirm)) {
-    BackToIdle();
-    return RunEnd::Cancelled;
-  }
-  state_.ExeDir = folder_;
-  view_.SetBusy(true);
-  state_.AbortRequested = false;
-  state_.StatusToggle = true;
-  view_.SetStatusTimer(true);
-  ClearStockRows();
-  fetched_ = {};
-  view_.SetStatusText(Texts().started);
-
-  if (!Collect()) return EndAborted();
-  return WriteOut();
-}
-
-bool DownloadRun::Collect() {
-  for (const IndustryEntry& industry : IndustryCatalogue()) {
-    if (abortPoint_.PumpAndTestAbort()) return false;
-    if (!IsIndustryCodeSelected(selection_, industry.code)) continue;
-    if (!CollectIndustry(industry.code)) return false;
-  }
-  return true;
-}
-
-bool DownloadRun::CollectIndustry(const Text& code) {
-  const std::optional<Text> rowsText = fetch_(code, abortPoint_);
-  view_.SetStatusTimer(false);
-  ++fetched_.industries;
-  // Without a result the fetch stopped on an abort: the abort point below
-  // ends the run before anything of it could be used.
-  return TakeRows(rowsText ? std::string_view(*rowsText) : std::string_view());
-}
-
-bool DownloadRun::TakeRows(std::string_view rowsText) {
-  while (true) {
-    if (abortPoint_.PumpAndTestAbort()) return false;
-    if (rowsText.empty()) return true;
-    const std::size_t end = Find(rowsText, "\r\n");
-    const Text line(end == 0 ? rowsText : rowsText.substr(0, end - 1));
-    if (!InsertStockRow(line)) return false;
-    ++fetched_.rows;
-    rowsText.remove_prefix(end == 0 ? rowsText.size() : end + 1);
-  }
-}
-
-std::int32_t DownloadRun::KeyOfSlot(std::size_t slot) {
-  std::optional<std::int32_t>& key = keys_[slot];
-  if (!key) key = KeyOf(state_.StockRows[slot]);
-  return *key;
-}
-
-void DownloadRun::MakeRoomForOneMore() {
-  // Past the 10,000 slots the list grows rather than dropping a row.
-  if (count_ < state_.StockRows.size()) return;
-  state_.StockRows.emplace_back();
-  keys_.emplace_back();
-}
-
-bool DownloadRun::InsertStockRow(const Text& line) {
-  std::size_t index = count_;
-  std::optional<std::int32_t> lineKey;
-  if (count_ > 0) {
-    index = 0;
-    for (std::size_t k = count_; k-- > 0;) {
-      if (abortPoint_.PumpAndTestAbort()) return false;
-      // The slot's key is read before the line's, so a failure names the
-      // first of the two that is not a number.
-      const std::int32_t slotKey = KeyOfSlot(k);
-      if (!lineKey) lineKey = KeyOf(line);
-      if (slotKey <= *lineKey) {
-        index = k + 1;
-        break;
-      }
+  RunResult Execute(ListTarget& target) {
+    try {
+      StockRows.assign(kStockRowSlots, 0);
+      rows_.reserve(kStockRowSlots);
+      observer_.ShowStatus(Texts().started);
+      if (!Collect()) return Ended(End::Aborted, Texts().aborted);
+      return WriteOut(target);
+    } catch (const IoError& error) {
+      // 中止 ended a wait of the list's, which left it as it was.
+      if (error.Code() == ECANCELED) return Ended(End::Aborted, Texts().aborted);
+      // An unsynced save has put the list in place all the same.
+      const bool inPlace = !writing_ || error.Message() == UnsyncedSaveMessage();
+      return Failed(inPlace ? End::Failed : End::WriteFailed, error.Message(), error.Code());
+    } catch (...) {
+      return Failed(writing_ ? End::WriteFailed : End::Failed, MessageOfCurrentException(), 0);
     }
   }
-  MakeRoomForOneMore();
-  for (std::size_t k = count_; k-- > index;) {
-    if (abortPoint_.PumpAndTestAbort()) return false;
-    state_.StockRows[k + 1] = std::move(state_.StockRows[k]);
-    keys_[k + 1] = keys_[k];
+
+ private:
+  RunResult Ended(End end, Text message) const {
+    RunResult result;
+    result.end = end;
+    result.message = std::move(message);
+    result.stockRows = rows_.size();
+    return result;
   }
-  view_.SetStatusText(Texts().taken + line);
-  state_.StockRows[index] = line;
-  keys_[index] = lineKey;
-  ++count_;
-  return true;
+
+  RunResult Failed(End end, Text message, int errorCode) const {
+    RunResult result = Ended(end, std::move(message));
+    result.errorCode = errorCode;
+    return result;
+  }
+
+  // Each step tells whether the run goes on; false ends it as aborted.
+  [[nodiscard]] bool Collect() {
+    for (const IndustryEntry& industry : IndustryCatalogue()) {
+      if (abortPoint_.PumpAndTestAbort()) return false;
+      if (!IsIndustryCodeSelected(selection_, industry.code)) continue;
+      observer_.IndustryStarted(industry.code);
+      std::optional<std::vector<StockRow>> rows = fetch_(industry.code);
+      observer_.IndustryFetched(rows ? std::optional(rows->size()) : std::nullopt);
+      ++fetched_.industries;
+      // Without rows the fetch stopped on an abort: the abort point in
+      // TakeRows ends the run before anything of it could be used.
+      if (!TakeRows(rows ? std::move(*rows) : std::vector<StockRow>())) return false;
+    }
+    return true;
+  }
+
+  [[nodiscard]] bool TakeRows(std::vector<StockRow> rows) {
+    for (StockRow& row : rows) {
+      if (abortPoint_.PumpAndTestAbort()) return false;
+      if (!InsertStockRow(std::move(row))) return false;
+      ++fetched_.rows;
+    }
+    return !abortPoint_.PumpAndTestAbort();
+  }
+
+  std::int32_t KeyOfSlot(std::size_t slot) {
+    std::optional<std::int32_t>& key = keys_[StockRows[slot]];
+    if (!key) key = KeyOf(rows_[StockRows[slot]]);
+    return *key;
+  }
+
+  const StockRow& RowOfSlot(std::size_t slot) const { return rows_[StockRows[slot]]; }
+
+  // Keys are read once, when first compared; a key that is not a number
+  // raises its error at that moment, as reading it every time would. The
+  // slot's key is read before the row's, so a failure names the first of the
+  // two that is not a number.
+  [[nodiscard]] bool InsertStockRow(StockRow row) {
+    std::size_t index = rows_.size();
+    std::optional<std::int32_t> rowKey;
+    if (!rows_.empty()) {
+      index = 0;
+      for (std::size_t k = rows_.size(); k-- > 0;) {
+        if (abortPoint_.PumpAndTestAbort()) return false;
+        const std::int32_t slotKey = KeyOfSlot(k);
+        if (!rowKey) rowKey = KeyOf(row);
+        if (slotKey <= *rowKey) {
+          index = k + 1;
+          break;
+        }
+      }
+    }
+    if (rows_.size() == StockRows.size()) StockRows.emplace_back();
+    for (std::size_t k = rows_.size(); k-- > index;) {
+      if (abortPoint_.PumpAndTestAbort()) return false;
+      StockRows[k + 1] = StockRows[k];
+    }
+    observer_.ShowStatus(Texts().taken + StockListLine(row));
+    StockRows[index] = rows_.size();
+    rows_.push_back(std::move(row));
+    keys_.push_back(rowKey);
+    return true;
+  }
+
+  // False when the new list looks unlike the site's and the user keeps the
+  // earlier one.
+  [[nodiscard]] bool MayReplaceEarlierList(const std::string& path, const ListShape& fresh) {
+    ListShape earlier;
+    for (const StockRow& row : ReadStockList(path, abortPoint_).value_or(std::vector<StockRow>())) {
+      if (IsStockRowSelected(selection_, row)) earlier.Add(row);
+    }
+    const std::optional<SuspectList> suspect = FindSuspectList(fresh, earlier, fetched_);
+    return !suspect || observer_.MayReplaceSuspectList(SuspectListFacts(*suspect));
+  }
+
+  RunResult WriteOut(ListTarget& target) {
+    // A row is judged as its line reads back, so a name holding a "," never
+    // reaches the file: it would read back as another row.
+    std::vector<std::size_t> selected;
+    ListShape fresh;
+    for (std::size_t slot = 0; slot < rows_.size(); ++slot) {
+      const StockRow readBack = ReadStockListLine(StockListLine(RowOfSlot(slot)));
+      if (!IsStockRowSelected(selection_, readBack)) continue;
+      selected.push_back(slot);
+      fresh.Add(readBack);
+    }
+    if (!MayReplaceEarlierList(target.path, fresh)) return Ended(End::Kept, Texts().kept);
+    if (!target.opened) {
+      try {
+        target.opened = std::make_unique<StockListFile>(target.path, abortPoint_);
+      } catch (const IoError& error) {
+        if (error.Code() == ECANCELED) throw;
+        return Failed(End::CannotWrite, Texts().cannotWrite, error.Code());
+      }
+    }
+    writing_ = true;
+    for (const std::size_t slot : selected) {
+      observer_.ShowStatus(Texts().saved + StockListLine(RowOfSlot(slot)));
+      target.opened->Write(RowOfSlot(slot));
+    }
+    target.opened->Close();
+    writing_ = false;
+    RunResult result = Ended(End::Written, Texts().finished);
+    for (const std::size_t slot : selected) {
+      result.written.push_back(std::move(rows_[StockRows[slot]]));
+    }
+    return result;
+  }
+
+  const Selection& selection_;
+  AbortPoint& abortPoint_;
+  const IndustryFetch& fetch_;
+  RunObserver& observer_;
+  // The slots before rows_.size() hold the rows in code order, as indices
+  // into rows_, so that making room moves a number rather than a row. Past
+  // the 10,000 slots the list grows rather than dropping a row.
+  std::vector<std::size_t> StockRows;
+  std::vector<StockRow> rows_;                     // in the order they came
+  std::vector<std::optional<std::int32_t>> keys_;  // likewise
+  FetchedCount fetched_;
+  bool writing_ = false;  // from the list's first row until it is in place
+};
+
+}  // namespace
+
+RunResult DownloadRows(const Selection& selection, ListTarget target, AbortPoint& abortPoint,
+                       const IndustryFetch& fetch, RunObserver& observer) {
+  return Run(selection, abortPoint, fetch, observer).Execute(target);
 }
 
-bool DownloadRun::MayReplaceEarlierList(const std::string& path, const ListShape& fresh) {
-  ListShape earlier;
-  for (const Text& row : ReadStockListRows(path, abortPoint_)) {
-    const StockRowFields fields = SplitStockRow(row);
-    if (IsStockRowSelected(selection_, fields)) earlier.Add(fields);
-  }
-  const std::optional<SuspectList> suspect = FindSuspectList(fresh, earlier, fetched_);
-  return !suspect || view_.AskToReplaceSuspectList(SuspectListFacts(*suspect));
-}
-
-RunEnd DownloadRun::WriteOut() {
-  std::vector<std::size_t> selected;
-  ListShape fresh;
-  for (std::size_t slot = 0; slot < count_; ++slot) {
-    const StockRowFields fields = SplitStockRow(state_.StockRows[slot]);
-    if (!IsStockRowSelected(selection_, fields)) continue;
-    selected.push_back(slot);
-    fresh.Add(fields);
-  }
-  const std::string path = state_.ExeDir + kStockListFileName;
-  if (!MayReplaceEarlierList(path, fresh)) return EndKept();
-  if (!file_.Open(path, abortPoint_)) {
-    view_.ShowInformation(Texts().cannotWrite);
-    BackToIdle();
-    return RunEnd::CannotWrite;
-  }
-  writing_ = true;
-  for (const std::size_t slot : selected) {
-    const Text& row = state_.StockRows[slot];
-    view_.SetStatusText(Texts().saved + row);
-    file_.WriteLine(row);
-  }
-  file_.Close();
-  writing_ = false;
-  view_.ShowInformation(Texts().finished);
-  BackToIdle();
-  return RunEnd::Finished;
+RunResult Download(const Selection& selection, ListTarget target, const QuoteClient& client,
+                   RunObserver& observer) {
+  QuoteClient followed = client;
+  followed.progress = &observer;
+  return DownloadRows(
+      selection, std::move(target), client.abortPoint,
+      [&followed](const Text& code) { return FetchIndustryRows(followed, code); }, observer);
 }
 
 }  // namespace quillivar

@@ -1,79 +1,76 @@
-// The download run behind "ダウンロード開始": every selected industry fetched,
-// all rows kept in code order, the selected ones written to brand_code.csv.
+// The download run behind "ダウンロード開始" and quillivar-refresh: every
+// selected industry fetched, all rows kept in code order, the selected ones
+// written to brand_code.csv. One call, one result; its presenters show it.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <string_view>
+#include <string>
 #include <vector>
 
 #include "catalogue/catalogue.h"
 #include "pump/event_pump.h"
-#include "run/list_check.h"
-#include "run/run_state.h"
+#include "quote/page_fetch.h"
 #include "run/stock_list_file.h"
-#include "ui/run_view.h"
 
 namespace quillivar {
 
-// The rows text of one industry, fetched with the run's abort point; no value
-// when it stopped on an abort.
-using IndustryFetcher =
-    std::function<std::optional<Text>(const Text& code, AbortPoint& abortPoint)>;
+// The run's row slots, all emptied as it starts. Past them the list grows
+// rather than dropping a row.
+constexpr std::size_t kStockRowSlots = 10000;
 
-// How a run ended, for a front end that reports it otherwise than in boxes.
-// Kept: the new list looked unlike the site's and the user kept the old one.
-// WriteFailed: an error while the list was written, before it was in place.
-enum class RunEnd { Finished, Cancelled, Aborted, CannotWrite, Kept, WriteFailed, Failed };
-
-class DownloadRun {
+// What a run tells as it goes; the page fetch's part is FetchProgress.
+class RunObserver : public FetchProgress {
  public:
-  // `view` shows the run; `pump` lets events through at its abort points;
-  // `selection` is read live; `folder` is where brand_code.csv is written.
-  DownloadRun(RunView& view, EventPump& pump, const Selection& selection, RunState& state,
-              Text folder, IndustryFetcher fetch, StockListFile& file);
-
-  // The whole run, from the confirmation to the final message. An error that
-  // leaves it is shown in the error box and the buttons come back, so the
-  // user can try again.
-  RunEnd Execute();
-
-  // Exposed for the benchmark of the worst case; the run itself calls it.
-  // False when an abort point saw an abort: the row was not taken.
-  [[nodiscard]] bool InsertStockRow(const Text& line);
-  std::size_t Count() const { return count_; }
-  void ClearStockRows();
-
- private:
-  // Each step tells whether the run goes on; false ends it as aborted.
-  [[nodiscard]] bool Collect();
-  [[nodiscard]] bool CollectIndustry(const Text& code);
-  [[nodiscard]] bool TakeRows(std::string_view rowsText);
-  RunEnd Run();
-  RunEnd WriteOut();
-  // False when the new list looks unlike the site's and the user keeps the
-  // earlier one.
-  [[nodiscard]] bool MayReplaceEarlierList(const std::string& path, const ListShape& fresh);
-  RunEnd EndAborted();
-  RunEnd EndKept();
-  void BackToIdle();
-  std::int32_t KeyOfSlot(std::size_t slot);
-  void MakeRoomForOneMore();
-
-  RunView& view_;
-  const Selection& selection_;
-  RunState& state_;
-  Text folder_;
-  IndustryFetcher fetch_;
-  StockListFile& file_;
-  AbortPoint abortPoint_;
-  std::size_t count_ = 0;
-  FetchedCount fetched_;
-  bool writing_ = false;  // from the file's opening until it is in place
-  // Keys are read once, when first compared; a key that is not a number
-  // raises its error at that moment, as reading it every time would.
-  std::vector<std::optional<std::int32_t>> keys_;
+  // The status line's text: "銘柄リストダウンロード開始", then each row as it
+  // is taken and as it is saved.
+  virtual void ShowStatus(const Text& text) = 0;
+  // A selected industry is about to be fetched.
+  virtual void IndustryStarted(const Text& /*code*/) {}
+  // Its fetch returned so many rows; no value when it stopped on an abort.
+  virtual void IndustryFetched(std::optional<std::size_t> rows) = 0;
+  // The new list looks unlike the site's list, for the reasons in `facts`
+  // (SuspectListFacts): true when it may replace the earlier list all the same.
+  virtual bool MayReplaceSuspectList(const Text& facts) = 0;
 };
+
+// Where the run writes its list. The window opens it at the write-out; the
+// command opens it before its first request, so that a run that cannot write
+// does not download for nothing.
+struct ListTarget {
+  std::string path;
+  std::unique_ptr<StockListFile> opened;  // null: opened at the write-out
+};
+
+struct RunResult {
+  // Kept: the new list looked unlike the site's; the earlier one stays.
+  // CannotWrite: the list could not be opened; it is as it was.
+  // WriteFailed: an error while the list was written, before it was in place.
+  // Failed: any other error; the list as it was, or replaced but not synced.
+  enum class End { Written, Aborted, Kept, CannotWrite, WriteFailed, Failed };
+  End end = End::Failed;
+  // What the user is told of the end, Shift-JIS: the final message, the
+  // status line's last text, or the error's message as raised.
+  Text message;
+  int errorCode = 0;               // the errno of a failed file operation
+  std::size_t stockRows = 0;       // the rows collected
+  std::vector<StockRow> written;   // Written: the new list's rows
+};
+
+// The whole run, once the user has said go: `selection` is read live, and
+// `client.abortPoint` is every abort point. Raises nothing: every error ends
+// in the result, after the list file is closed or dropped.
+RunResult Download(const Selection& selection, ListTarget target, const QuoteClient& client,
+                   RunObserver& observer);
+
+// The rows of one industry; no value when it stopped on an abort. May raise
+// an Error, which ends the run.
+using IndustryFetch = std::function<std::optional<std::vector<StockRow>>(const Text& code)>;
+
+// Download with the rows of each industry from `fetch` instead of the site.
+RunResult DownloadRows(const Selection& selection, ListTarget target, AbortPoint& abortPoint,
+                       const IndustryFetch& fetch, RunObserver& observer);
 
 }  // namespace quillivar

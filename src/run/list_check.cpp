@@ -47,28 +47,15 @@ Text Count(std::size_t rows) { return IntToText(static_cast<long long>(rows)); }
 
 }  // namespace
 
-StockRowFields SplitStockRow(const Text& row) {
-  Text rest = row;
-  Delete(rest, 1, 5);
-  std::size_t comma = Find(rest, ",");
-  StockRowFields fields;
-  fields.market = Copy(rest, 1, static_cast<long long>(comma) - 1);
-  Delete(rest, 1, static_cast<long long>(comma));
-  comma = Find(rest, ",");  // the name ends here; it takes no part
-  Delete(rest, 1, static_cast<long long>(comma));
-  fields.industry = std::move(rest);
-  return fields;
+bool IsStockRowSelected(const Selection& selection, const StockRow& row) {
+  return IsMarketLabelSelected(selection, row.market) &&
+         IsIndustryNameSelected(selection, row.industry);
 }
 
-bool IsStockRowSelected(const Selection& selection, const StockRowFields& fields) {
-  return IsMarketLabelSelected(selection, fields.market) &&
-         IsIndustryNameSelected(selection, fields.industry);
-}
-
-void ListShape::Add(const StockRowFields& fields) {
+void ListShape::Add(const StockRow& row) {
   ++rows_;
-  ++industries_[fields.industry];
-  ++markets_[fields.market];
+  ++industries_[row.industry];
+  ++markets_[row.market];
 }
 
 std::optional<SuspectList> FindSuspectList(const ListShape& fresh, const ListShape& earlier,

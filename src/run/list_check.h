@@ -10,27 +10,18 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "quote/page_parser.h"
 #include "text/text.h"
 
 namespace quillivar {
 
-// The fields of a stock row that decide whether it is written: the first
-// five bytes (code and ",") dropped, the market up to the next ",", the name
-// up to the one after, the industry the rest. A missing "," leaves the field
-// before it empty and drops nothing.
-struct StockRowFields {
-  Text market;
-  Text industry;
-};
-StockRowFields SplitStockRow(const Text& row);
-
 // Both its market label and its industry name are selected.
-bool IsStockRowSelected(const Selection& selection, const StockRowFields& fields);
+bool IsStockRowSelected(const Selection& selection, const StockRow& row);
 
 // How many rows a list has, in all, per industry name and per market label.
 class ListShape {
  public:
-  void Add(const StockRowFields& fields);
+  void Add(const StockRow& row);
   std::size_t Rows() const { return rows_; }
   const std::map<Text, std::size_t>& Industries() const { return industries_; }
   const std::map<Text, std::size_t>& Markets() const { return markets_; }

@@ -1,50 +1,55 @@
 // brand_code.csv: the selected stock rows, one per line, CR LF, no header.
+// This file alone knows how a row is written as a line and read back.
 #pragma once
 
-#include <memory>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "pump/event_pump.h"
+#include "quote/page_parser.h"
 #include "text/text_file.h"
 
 namespace quillivar {
 
 constexpr char kStockListFileName[] = "brand_code.csv";
 
-// The lines of the list at `path` that a save there would replace (see
-// TextFileReader::OfFileTheSaveWouldReplace); none when there is no such file,
-// it is no regular file, or it cannot be read whole. Throws the IoError of an
-// abort (ECANCELED) or of a lease that was not broken in time.
-std::vector<Text> ReadStockListRows(const std::string& path, AbortPoint& abortPoint);
+// The row's line: its four fields joined by ",", without quoting.
+Text StockListLine(const StockRow& row);
 
-// The three operations the download run performs on the stock list file.
-class StockListFile {
- public:
-  virtual ~StockListFile() = default;
-  // False when the file cannot be created or emptied; nothing is changed then.
-  // The file's waits for other programs pass `abortPoint`: an abort there
-  // throws IoError (ECANCELED) from Open or Close, the file unchanged.
-  virtual bool Open(const std::string& path, AbortPoint& abortPoint) = 0;
-  virtual void WriteLine(std::string_view row) = 0;  // throws IoError
-  virtual void Close() = 0;                          // throws IoError
-  // After a failure: drops whatever was written; the target stays as it was.
-  virtual void Discard() noexcept = 0;
-};
+// A line read back by the places of its fields: the code is its first four
+// bytes; after them and a "," the market runs to the next ",", the name to
+// the one after, and the industry is the rest. A missing "," leaves the field
+// before it empty and drops nothing. A name holding a "," thus reads back
+// with another industry.
+StockRow ReadStockListLine(const Text& line);
+
+// The rows of the list at `path` that a save there would replace (see
+// TextFileReader::OfFileTheSaveWouldReplace); no value when there is no such
+// file, it is no regular file, or it cannot be read whole. An empty line is no
+// row. Throws the IoError of an abort (ECANCELED) or of a lease that was not
+// broken in time (EWOULDBLOCK).
+std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
+                                                   AbortPoint& abortPoint);
 
 // Writes beside the target and replaces it only once every row is on disk, so
-// a failure part-way leaves the previous list byte for byte (unless the save has
-// to write in place and Close itself fails; see ReplacingTextFileWriter).
-class ReplacingStockListFile : public StockListFile {
+// a failure part-way, or a file dropped before Close, leaves the previous list
+// byte for byte (unless the save has to write in place and Close itself
+// fails; see ReplacingTextFileWriter).
+class StockListFile {
  public:
-  bool Open(const std::string& path, AbortPoint& abortPoint) override;
-  void WriteLine(std::string_view row) override;
-  void Close() override;
-  void Discard() noexcept override { writer_.reset(); }
+  // Throws IoError when the list or its folder cannot be written; nothing is
+  // changed then. Its waits for other programs pass `abortPoint`: an abort
+  // there throws IoError (ECANCELED) from here or Close, the list unchanged.
+  StockListFile(const std::string& path, AbortPoint& abortPoint) : writer_(path, &abortPoint) {}
+
+  void Write(const StockRow& row) { writer_.WriteLine(StockListLine(row)); }  // throws IoError
+  // Throws IoError; with UnsyncedSaveMessage() when the list was replaced
+  // but its folder could not be synced.
+  void Close() { writer_.Commit(); }
 
  private:
-  std::unique_ptr<ReplacingTextFileWriter> writer_;
+  ReplacingTextFileWriter writer_;
 };
 
 }  // namespace quillivar

@@ -26,9 +26,9 @@
 #include "app/window_command_line.h"
 #include "app/box_answerer.h"
 #include "support/resource_limit.h"
-#include "support/list_page.h"
-#include "support/loopback_site.h"
-#include "support/temp_dir.h"
+#include "testkit/list_page.h"
+#include "testkit/loopback_site.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 #include "ui/qt_boxes.h"
 #include "ui/qt_text.h"
@@ -234,6 +234,20 @@ TEST_F(MainWindowTest, AWholeRunWritesTheSelectedRowsByteForByte) {
   EXPECT_EQ(Status(), "銘柄情報保存：8301,名証1部,見本銀行&amp;信託,銀行業");
   EXPECT_TRUE(form1->Button1->isEnabled());
   EXPECT_TRUE(form1->Button2->isEnabled());
+  EXPECT_FALSE(form1->Timer1->isActive());
+}
+
+// The box keeps its text without the cause, which the command's log gives.
+TEST_F(MainWindowTest, AListThatCannotBeOpenedIsToldInTheInformationBox) {
+  std::filesystem::create_directory(dir.File("brand_code.csv"));
+  Start();
+  boxes.Then(BoxAnswer::kOk);
+  boxes.Then(BoxAnswer::kOk);
+  QTest::mouseClick(form1->Button1, Qt::LeftButton);
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[1], "InformationBox:ファイルが書き込めません");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("brand_code.csv")));
+  EXPECT_TRUE(form1->Button1->isEnabled());
   EXPECT_FALSE(form1->Timer1->isActive());
 }
 

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 
 namespace quillivar {

@@ -24,7 +24,7 @@
 
 namespace {
 
-using quillivar::RowFields;
+using quillivar::StockRow;
 using quillivar::Text;
 using namespace quillivar::fuzz;
 
@@ -129,7 +129,7 @@ class ScriptedInternet : public quillivar::Internet {
 };
 
 struct Fetched {
-  std::optional<Text> rows;
+  std::optional<Text> rows;  // joined as the reference joins them
   bool unknownCode = false;
   bool pageFailed = false;
   long long pumps = 0;
@@ -143,7 +143,8 @@ Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
   const quillivar::QuoteClient client{internet, abortPoint, std::string(kHost)};
   Fetched fetched;
   try {
-    fetched.rows = quillivar::FetchIndustryRows(client, site.industryCode);
+    const auto rows = quillivar::FetchIndustryRows(client, site.industryCode);
+    if (rows) fetched.rows = JoinedRows(*rows, false);
   } catch (const quillivar::Error& error) {
     // The conversion's own text, with the industry and page around it.
     fetched.unknownCode = error.Message().find(quillivar::Sjis("（UTF-8 Unknown code.）")) != Text::npos;
@@ -168,7 +169,7 @@ struct Expected {
 
 Expected Reference(const Site& site, const Visit& visit) {
   Expected expected;
-  RowFields fields;
+  StockRow fields;
   Text rowsText;
   long long pumps = 0;
   for (long long page = 1;; ++page) {

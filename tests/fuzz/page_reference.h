@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/catalogue.h"
 #include "fuzz_check.h"
@@ -73,7 +74,7 @@ struct ReferenceResult {
 // The row scan step by step: the current text is consumed from the front,
 // every search runs over the whole rest of it.
 inline ReferenceResult ReferenceScan(std::string_view current, std::string_view industryCode,
-                                     RowFields& fields, Text& rowsText, long long abortAtPump) {
+                                     StockRow& fields, Text& rowsText, long long abortAtPump) {
   long long pumps = 0;
   while (true) {
     ++pumps;
@@ -110,7 +111,19 @@ inline ReferenceResult ReferenceScan(std::string_view current, std::string_view 
   }
 }
 
-inline bool SameFields(const RowFields& a, const RowFields& b) {
+// The parser's rows as the rows text the reference builds: lines joined by
+// CR LF, each ended when `ended`.
+inline Text JoinedRows(const std::vector<StockRow>& rows, bool ended) {
+  Text text;
+  for (const StockRow& row : rows) {
+    if (!text.empty() && !ended) text += "\r\n";
+    text += row.code + "," + row.market + "," + row.name + "," + row.industry;
+    if (ended) text += "\r\n";
+  }
+  return text;
+}
+
+inline bool SameFields(const StockRow& a, const StockRow& b) {
   return a.code == b.code && a.market == b.market && a.name == b.name &&
          a.industry == b.industry;
 }

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_ui.h"
-#include "support/loopback_site.h"
+#include "testkit/loopback_site.h"
 
 namespace quillivar {
 namespace {

@@ -10,8 +10,9 @@
 #include "quote/curl_internet.h"
 #include "quote/fetch_test_support.h"
 #include "support/fake_ui.h"
-#include "support/list_page.h"
-#include "support/loopback_site.h"
+#include "testkit/list_page.h"
+#include "testkit/loopback_site.h"
+#include "support/rows_text.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -56,7 +57,7 @@ class FakeFetchTest : public ::testing::Test {
   static constexpr const char* kHost = "quotes.test";
   std::optional<Text> Fetch() {
     AbortPoint abortPoint(ui, abortRequested);
-    return FetchIndustryRows({internet, abortPoint, kHost}, "2050");
+    return testing::RowsText(FetchIndustryRows({internet, abortPoint, kHost}, "2050"));
   }
   void SetPage(int page, std::vector<std::string> reads, std::string endless = "") {
     internet.bodies[ListUrl(kHost, page)] = {std::move(reads), std::move(endless)};
@@ -157,8 +158,8 @@ class CurlFetchTest : public ::testing::Test {
     CurlInternet internet(options);
     AbortPoint abortPoint(fetchUi, abortRequested);
     QuoteClient client{internet, abortPoint, host, {.pauses = {kNoPause, kNoPause}}};
-    client.showStatus = [this](const Text& status) { retryStatuses.push_back(status); };
-    return FetchIndustryRows(client, "2050");
+    client.progress = &retries;
+    return testing::RowsText(FetchIndustryRows(client, "2050"));
   }
   std::optional<Text> Fetch(const std::string& host) { return Fetch(host, ui); }
 
@@ -182,7 +183,11 @@ class CurlFetchTest : public ::testing::Test {
   }
 
   static constexpr std::chrono::milliseconds kNoPause{1};
-  std::vector<Text> retryStatuses;
+  struct RetryNotices : FetchProgress {
+    std::vector<Text> texts;
+    void Retrying(const Text& status) override { texts.push_back(status); }
+  } retries;
+  std::vector<Text>& retryStatuses = retries.texts;
   CurlInternet::Options options;
   FakeUi ui;
   bool abortRequested = false;

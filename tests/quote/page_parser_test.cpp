@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/fake_ui.h"
+#include "support/rows_text.h"
 #include "text/code_page.h"
 
 namespace quillivar {
@@ -32,13 +33,16 @@ class PageScanTest : public ::testing::Test {
  protected:
   ScanOutcome Scan(const std::string& page, const std::string& industry = "0050") {
     AbortPoint abortPoint(ui, abortRequested);
-    return ScanPageRows(page, industry, fields, rows, abortPoint);
+    const ScanOutcome outcome = ScanPageRows(page, industry, fields, scanned, abortPoint);
+    rows = testing::RowsText(scanned) + (scanned.empty() ? "" : "\r\n");
+    return outcome;
   }
 
   testing::FakeUi ui;
   bool abortRequested = false;
-  RowFields fields;
-  Text rows;
+  StockRow fields;
+  std::vector<StockRow> scanned;
+  Text rows;  // the rows scanned so far, each line ended
   const Text fishery = Sjis("水産・農林業");
 };
 
@@ -78,7 +82,7 @@ TEST_F(PageScanTest, WithoutAnyLaterMarketCellThePreviousMarketStays) {
   // The first row takes the next row's "&nbsp;"; the last one, with no market
   // cell after it, keeps it.
   EXPECT_EQ(rows, "");
-  fields = RowFields{};
+  fields = StockRow{};
   Scan(noMarket);
   EXPECT_EQ(rows, "1002,,B," + fishery + "\r\n");  // first row of the industry
 }
@@ -129,7 +133,7 @@ TEST_F(PageScanTest, AnAbortBeforeARowAppendsNothingMore) {
   EXPECT_EQ(rows, "1001,M,A," + fishery + "\r\n");
   EXPECT_EQ(ui.pumpCount, 2);
 
-  rows.clear();
+  scanned.clear();
   abortRequested = false;
   ui.AtPump(ui.pumpCount + 1, [this] { abortRequested = true; });
   EXPECT_EQ(Scan(page), ScanOutcome::Aborted);
@@ -169,12 +173,13 @@ TEST(NormaliseTest, RemovesCrLfTabAndSpaceOnlyAndChunksGiveTheSameText) {
   }
 }
 
-TEST(FinishRowsTextTest, TrimsControlBytesAndSpacesAtBothEndsOnly) {
-  EXPECT_EQ(FinishRowsText(""), "");
-  EXPECT_EQ(FinishRowsText("\r\n"), "");
-  static const char kPadded[] = "\0 1001,M,A,\r\n1002,M,B,\r\n\0";
-  EXPECT_EQ(FinishRowsText(std::string(kPadded, sizeof kPadded - 1)),
-            "1001,M,A,\r\n1002,M,B,");
+TEST(FinishRowsTest, TrimsControlBytesAndSpacesBeforeTheFirstCodeOnly) {
+  std::vector<StockRow> rows = {{std::string("\0 1001", 6), "M", "A", ""}, {" 1002", "M", "B", ""}};
+  FinishRows(rows);
+  EXPECT_EQ(testing::RowsText(rows), "1001,M,A,\r\n 1002,M,B,");
+  std::vector<StockRow> none;
+  FinishRows(none);
+  EXPECT_TRUE(none.empty());
 }
 
 }  // namespace

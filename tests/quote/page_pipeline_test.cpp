@@ -8,7 +8,8 @@
 #include "quote/page_parser.h"
 #include "quote/utf8tosjis.h"
 #include "support/fake_ui.h"
-#include "support/temp_dir.h"
+#include "support/rows_text.h"
+#include "testkit/temp_dir.h"
 
 namespace quillivar {
 namespace {
@@ -36,11 +37,12 @@ TEST(PagePipelineTest, ListPageGivesTheExpectedRowsText) {
 
   testing::FakeUi ui;
   bool abortRequested = false;
-  RowFields fields;
-  Text rows;
+  StockRow fields;
+  std::vector<StockRow> rows;
   AbortPoint abortPoint(ui, abortRequested);
   ASSERT_EQ(ScanPageRows(page, "0050", fields, rows, abortPoint), ScanOutcome::Finished);
-  EXPECT_EQ(FinishRowsText(rows), expected);
+  FinishRows(rows);
+  EXPECT_EQ(testing::RowsText(rows), expected);
   EXPECT_EQ(ui.pumpCount, 22);  // 21 rows on the page, and the end of the scan
 }
 

@@ -46,27 +46,14 @@ class SampleSite {
 
 // The rows a client should make of an industry's listing: the name as the
 // page writes it, less its spaces, in Shift-JIS.
-std::vector<Text> ExpectedRows(const SampleIndustry& industry) {
-  std::vector<Text> rows;
+std::vector<StockRow> ExpectedRows(const SampleIndustry& industry) {
+  std::vector<StockRow> rows;
   for (const sample::SampleIssue& issue : industry.issues) {
     if (issue.market == sample::kNoMarket) continue;
     const Text name = Utf8ToSjis(NormalisePageText(issue.name));
-    rows.push_back(issue.code + "," + Sjis(issue.market) + "," + name + "," +
-                   IndustryNameOfCode(industry.code));
+    rows.push_back({issue.code, Sjis(issue.market), name, IndustryNameOfCode(industry.code)});
   }
   return rows;
-}
-
-std::vector<Text> SplitRows(const Text& rowsText) {
-  std::vector<Text> rows;
-  if (rowsText.empty()) return rows;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t end = rowsText.find("\r\n", start);
-    rows.push_back(rowsText.substr(start, end - start));
-    if (end == Text::npos) return rows;
-    start = end + 2;
-  }
 }
 
 TEST(SampleSiteTest, EveryIndustryComesBackAsTheSiteListsIt) {
@@ -84,14 +71,13 @@ TEST(SampleSiteTest, EveryIndustryComesBackAsTheSiteListsIt) {
       for (const IndustryEntry& entry : IndustryCatalogue()) {
         const SampleIndustry* industry = data.Find(entry.code);
         ASSERT_NE(industry, nullptr) << entry.code;
-        const std::optional<Text> rows = FetchIndustryRows(client, entry.code);
+        const std::optional<std::vector<StockRow>> rows = FetchIndustryRows(client, entry.code);
         ASSERT_TRUE(rows.has_value());
-        const std::vector<Text> got = SplitRows(*rows);
-        EXPECT_EQ(got.size(), sample::ListedRowCount(*industry)) << entry.code;
-        EXPECT_EQ(got, ExpectedRows(*industry)) << entry.code;
+        EXPECT_EQ(rows->size(), sample::ListedRowCount(*industry)) << entry.code;
+        EXPECT_EQ(*rows, ExpectedRows(*industry)) << entry.code;
         expectedRequests += sample::PageCount(*industry, rowsPerPage);
       }
-      EXPECT_EQ(FetchIndustryRows(client, "9999"), "");  // outside the catalogue
+      EXPECT_EQ(FetchIndustryRows(client, "9999"), std::vector<StockRow>());  // outside the catalogue
       ++expectedRequests;
     }
     EXPECT_EQ(requests, expectedRequests) << rowsPerPage;

@@ -12,7 +12,7 @@
 
 #include "refresh/refresh_support.h"
 #include "catalogue/catalogue.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 
 namespace quillivar::testing {

@@ -11,7 +11,7 @@
 #include "support/shown_windows.h"
 #include "quote/curl_internet.h"
 #include "refresh/refresh_support.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "ui/qt_boxes.h"
 
 namespace quillivar::testing {

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "sample_data.h"
-#include "support/list_page.h"
-#include "support/loopback_site.h"
+#include "testkit/list_page.h"
+#include "testkit/loopback_site.h"
 
 namespace quillivar::testing {
 

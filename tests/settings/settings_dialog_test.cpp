@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 #include "ui/qt_boxes.h"
 #include "ui/qt_text.h"

@@ -11,7 +11,7 @@
 #include "support/failing_file_bytes.h"
 #include "support/fake_ui.h"
 #include "support/resource_limit.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 #include "text/text_file.h"
 

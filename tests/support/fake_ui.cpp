@@ -38,43 +38,24 @@ void FakeUi::PumpEvents() {
   action();
 }
 
-bool FakeUi::AskConfirmation(const Text& question) {
-  events.push_back("confirm:" + SjisToUtf8(question));
-  if (confirmationAnswers.empty()) return true;
-  const bool answer = confirmationAnswers.front();
-  confirmationAnswers.pop_front();
-  return answer;
-}
-
-bool FakeUi::AskToReplaceSuspectList(const Text& facts) {
-  events.push_back("suspect:" + SjisToUtf8(facts));
-  return replaceSuspectList;
-}
-
-void FakeUi::ShowInformation(const Text& message) {
-  events.push_back("info:" + SjisToUtf8(message));
-  if (onInformation) onInformation(message);
-}
-
-void FakeUi::ShowErrorBox(const Text& message) {
-  events.push_back("error:" + SjisToUtf8(message));
-}
-
-void FakeUi::SetStatusText(const Text& text) {
+void FakeUi::ShowStatus(const Text& text) {
   statusTexts.push_back(text);
   events.push_back("status:" + SjisToUtf8(text));
 }
 
-void FakeUi::SetBusy(bool busy) {
-  for (const int index : {0, 1}) {
-    buttonEnabled[index] = !busy;
-    events.push_back("button" + std::to_string(index + 1) + (busy ? ":off" : ":on"));
-  }
+void FakeUi::IndustryStarted(const Text& code) { events.push_back("started:" + code); }
+
+void FakeUi::IndustryFetched(std::optional<std::size_t> rows) {
+  events.push_back("fetched:" + (rows ? std::to_string(*rows) : std::string("aborted")));
 }
 
-void FakeUi::SetStatusTimer(bool on) {
-  timerOn = on;
-  events.push_back(on ? "timer:on" : "timer:off");
+void FakeUi::PageStarted() { events.push_back("page"); }
+
+void FakeUi::Retrying(const Text& status) { events.push_back("retry:" + SjisToUtf8(status)); }
+
+bool FakeUi::MayReplaceSuspectList(const Text& facts) {
+  events.push_back("suspect:" + SjisToUtf8(facts));
+  return replaceSuspectList;
 }
 
 bool FakeUi::IsChecked(int checkBox) const { return checkBoxes.at(checkBox); }

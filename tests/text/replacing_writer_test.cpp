@@ -23,7 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "pump/event_pump.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 #include "text/text_file.h"
 

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "support/failing_file_bytes.h"
-#include "support/temp_dir.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 
 namespace quillivar {

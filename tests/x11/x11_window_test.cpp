@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "x11/scenarios.h"
+#include "testkit/x11/scenarios.h"
 
 namespace quillivar::x11 {
 namespace {

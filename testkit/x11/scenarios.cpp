@@ -1,4 +1,4 @@
-#include "x11/scenarios.h"
+#include "testkit/x11/scenarios.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "support/list_page.h"
-#include "support/loopback_site.h"
-#include "support/temp_dir.h"
+#include "testkit/list_page.h"
+#include "testkit/loopback_site.h"
+#include "testkit/temp_dir.h"
 #include "text/code_page.h"
 
 namespace quillivar::x11 {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "x11/x_display.h"
+#include "testkit/x11/x_display.h"
 
 namespace quillivar::x11 {
 

@@ -1,4 +1,4 @@
-#include "x11/x_display.h"
+#include "testkit/x11/x_display.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -1,4 +1,4 @@
-#include "support/loopback_site.h"
+#include "testkit/loopback_site.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
