@@ -83,11 +83,8 @@ class CurlRequest : public InternetRequest {
   }
 
   // Waits until the final response has begun, the request has failed or
-  // the wait was aborted. False only for the abort.
-  bool AwaitResponse() {
-    WaitUntil([this] { return responseBegun_; });
-    return !aborted_;
-  }
+  // the wait was aborted.
+  void AwaitResponse() { WaitUntil([this] { return responseBegun_; }); }
 
   std::optional<TransferFailure> Failure() const override { return failure_; }
 
@@ -175,7 +172,6 @@ class CurlRequest : public InternetRequest {
           curl_multi_poll(multi_, nullptr, 0, static_cast<int>(slice.count()), &ready);
       if (polled != CURLM_OK) return Fail({.detail = static_cast<long>(polled)});
       if (abortPoint_.PumpAndTestAbort()) {
-        aborted_ = true;
         finished_ = true;
         return;
       }
@@ -285,7 +281,6 @@ class CurlRequest : public InternetRequest {
   bool responseBegun_ = false;
   bool paused_ = false;
   bool finished_ = false;
-  bool aborted_ = false;
   std::optional<TransferFailure> failure_;
   Clock::time_point lastArrival_ = Clock::now();
   std::string queue_;
@@ -299,10 +294,10 @@ class CurlSession : public InternetSession {
 
   std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) override {
     auto request = std::make_unique<CurlRequest>(shared_, abortPoint_);
-    if (!request->Start(agent_, url)) {
+    if (request->Start(agent_, url)) {
+      request->AwaitResponse();
+    } else {
       request->FailToStart();
-    } else if (!request->AwaitResponse()) {
-      return nullptr;
     }
     return request;
   }

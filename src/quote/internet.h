@@ -1,8 +1,9 @@
 // The HTTP client that the page fetch relies on: a session per page, a
 // synchronous GET per session, the body read in small chunks. Closing a
 // handle is destroying it. While a call waits on the network it passes the
-// session's abort point now and then; an abort ends the wait at once, like a
-// failure, and the caller learns of it at its own next abort point.
+// session's abort point now and then. An abort ends the wait at once; the
+// call then returns as at the end of a body, without a failure, and the abort
+// point alone tells of the abort (AbortSeen).
 #pragma once
 
 #include <chrono>
@@ -42,20 +43,20 @@ struct TransferFailure {
 class InternetRequest {
  public:
   virtual ~InternetRequest() = default;
-  // Up to `capacity` bytes of the body; 0 when the body is done or the read
-  // failed or the wait was aborted.
+  // Up to `capacity` bytes of the body; 0 when the body is done, the read
+  // failed (Failure) or the wait was aborted (the abort point's AbortSeen).
   virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
   // Why the request failed: right after OpenUrl, or once Read has returned
-  // 0. None while it goes well and when the whole body came.
+  // 0. None while it goes well, when the whole body came, and after an abort.
   virtual std::optional<TransferFailure> Failure() const = 0;
 };
 
 class InternetSession {
  public:
   virtual ~InternetSession() = default;
-  // Sends the GET and returns once the final response has begun or the
-  // request has failed (its Failure() says why). Null only when the wait was
-  // aborted.
+  // Sends the GET and returns once the final response has begun, the
+  // request has failed (its Failure() says why) or the wait was aborted.
+  // Never null.
   virtual std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) = 0;
 };
 

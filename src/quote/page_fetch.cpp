@@ -39,22 +39,16 @@ struct PageHandles {
   }
 };
 
-enum class BodyOutcome { Read, Aborted };
-
-// Appends the body, normalised, to the page text. A body that reaches the
-// page cap is cut there and used like a read that failed part-way.
-BodyOutcome ReadBody(const QuoteClient& client, InternetRequest& request,
-                     Text& pageText) {
+// Appends the body, normalised, to the page text, until it ends, fails or an
+// abort is seen (the abort point tells which). A body that reaches the page
+// cap is cut there and used like a read that failed part-way.
+void ReadBody(const QuoteClient& client, InternetRequest& request, Text& pageText) {
   std::array<char, kChunkBytes + 1> buffer;
   std::size_t rawBytes = 0;
-  while (rawBytes < kMaxPageBytes) {
-    if (client.abortPoint.PumpAndTestAbort()) return BodyOutcome::Aborted;
+  while (rawBytes < kMaxPageBytes && !client.abortPoint.PumpAndTestAbort()) {
     const std::size_t asked = std::min(kChunkBytes, kMaxPageBytes - rawBytes);
     const std::size_t count = std::min(request.Read(buffer.data(), asked), asked);
-    // An empty read may be a wait that an abort ended.
-    if (count == 0) {
-      return client.abortPoint.AbortSeen() ? BodyOutcome::Aborted : BodyOutcome::Read;
-    }
+    if (count == 0) return;
     rawBytes += count;
     buffer[count] = '\0';
     // The chunk ends at its first zero byte; the rest of the read is dropped.
@@ -62,7 +56,6 @@ BodyOutcome ReadBody(const QuoteClient& client, InternetRequest& request,
     chunk = chunk.substr(0, chunk.find('\0'));
     AppendNormalised(pageText, chunk);
   }
-  return BodyOutcome::Read;
 }
 
 enum class PageOutcome { Read, Aborted, Failed };
@@ -81,11 +74,10 @@ PageTry TryPage(const QuoteClient& client, const std::string& url, Text& pageTex
     return {PageOutcome::Failed, {.kind = TransferFailure::Kind::NoClient}};
   }
   handles.request = handles.session->OpenUrl(url);
-  if (!handles.request) return {PageOutcome::Aborted};
+  if (client.abortPoint.AbortSeen()) return {PageOutcome::Aborted};
   if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
-  if (ReadBody(client, *handles.request, pageText) == BodyOutcome::Aborted) {
-    return {PageOutcome::Aborted};
-  }
+  ReadBody(client, *handles.request, pageText);
+  if (client.abortPoint.AbortSeen()) return {PageOutcome::Aborted};
   if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
   return {PageOutcome::Read};
 }

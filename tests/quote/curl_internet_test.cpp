@@ -138,7 +138,9 @@ TEST(CurlInternetTest, AWaitPassesAbortPointsAndAnAbortEndsItAtOnce) {
 
   waiter.ui.AtPump(waiter.ui.pumpCount + 3, [&waiter] { waiter.abortRequested = true; });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(session->OpenUrl("http://" + site.Host() + "/silent"), nullptr);
+  const auto aborted = session->OpenUrl("http://" + site.Host() + "/silent");
+  EXPECT_TRUE(waiter.abortPoint.AbortSeen());
+  EXPECT_EQ(aborted->Failure(), std::nullopt);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 }
 
