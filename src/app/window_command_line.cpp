@@ -1,8 +1,5 @@
 #include "app/window_command_line.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <string_view>
 
 #include "text/code_page.h"
@@ -76,15 +73,18 @@ std::string WindowHelpText(DefaultFolder kind) {
 
 WindowFolder ChooseWindowFolder(const std::string& dir, DefaultFolder kind) {
   if (!dir.empty()) {
-    struct stat info {};
-    if (::stat(dir.c_str(), &info) != 0) {
-      if (errno == ENOENT || errno == ENOTDIR) {
+    const NamedFolder named = LookAtNamedFolder(dir);
+    switch (named.state) {
+      case NamedFolder::State::kFolder:
+        return {WithSlash(dir), {}};
+      case NamedFolder::State::kMissing:
         return {{}, Shown(dir) + Sjis(" というフォルダはありません")};
-      }
-      return {{}, Shown(dir) + Sjis(" を調べられません（") + IoErrorMessage(errno, dir) + Sjis("）")};
+      case NamedFolder::State::kNotAFolder:
+        return {{}, Shown(dir) + Sjis(" はフォルダではありません")};
+      case NamedFolder::State::kCannotCheck:
+        break;
     }
-    if (!S_ISDIR(info.st_mode)) return {{}, Shown(dir) + Sjis(" はフォルダではありません")};
-    return {WithSlash(dir), {}};
+    return {{}, Shown(dir) + Sjis(" を調べられません（") + IoErrorMessage(named.error, dir) + Sjis("）")};
   }
   const Text folder = DefaultFolderPath(kind);
   if (kind == DefaultFolder::kProgram) return {folder, {}};

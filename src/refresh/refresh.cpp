@@ -123,21 +123,21 @@ Outcome Download(const std::string& dir, const Selection& selection, ListTarget 
 // A --dir that names no folder is a wrong command line, as the parser would
 // say; one that cannot even be looked at is a folder the run cannot use.
 std::optional<Outcome> FolderProblem(const std::string& dir) {
-  struct stat info {};
-  if (::stat(dir.c_str(), &info) != 0) {
-    const int code = errno;
-    if (code == ENOENT || code == ENOTDIR) {
+  const NamedFolder named = LookAtNamedFolder(dir);
+  switch (named.state) {
+    case NamedFolder::State::kFolder:
+      return std::nullopt;
+    case NamedFolder::State::kMissing:
       return Outcome{kExitUsage, dir + " というフォルダはありません / no such folder: " + dir +
                                      " (quillivar-refresh --help)"};
-    }
-    return Outcome{kExitCannotWrite,
-                   FailureText(dir + " を調べられません", "cannot check " + dir, code, dir)};
+    case NamedFolder::State::kNotAFolder:
+      return Outcome{kExitUsage, dir + " はフォルダではありません / not a folder: " + dir +
+                                     " (quillivar-refresh --help)"};
+    case NamedFolder::State::kCannotCheck:
+      break;
   }
-  if (!S_ISDIR(info.st_mode)) {
-    return Outcome{kExitUsage, dir + " はフォルダではありません / not a folder: " + dir +
-                                   " (quillivar-refresh --help)"};
-  }
-  return std::nullopt;
+  return Outcome{kExitCannotWrite,
+                 FailureText(dir + " を調べられません", "cannot check " + dir, named.error, dir)};
 }
 
 // Packaged, without --dir: the files are in the user's data folder.

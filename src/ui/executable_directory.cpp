@@ -57,6 +57,17 @@ DefaultFolderWords WordsFor(DefaultFolder kind) {
   return {"このプログラムのあるフォルダ", "this program's folder"};
 }
 
+NamedFolder LookAtNamedFolder(const Text& folder) {
+  using State = NamedFolder::State;
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) {
+    // ENOTDIR: a file on the way, so there is no such folder either.
+    if (errno == ENOENT || errno == ENOTDIR) return {State::kMissing};
+    return {State::kCannotCheck, errno};
+  }
+  return {S_ISDIR(info.st_mode) ? State::kFolder : State::kNotAFolder};
+}
+
 int MakeFolders(const Text& folder) {
   // Each "/" ends a parent; the last round makes the folder itself.
   std::size_t end = 0;

@@ -37,6 +37,15 @@ struct DefaultFolderWords {
 };
 DefaultFolderWords WordsFor(DefaultFolder kind);
 
+// What a folder named by the user (--dir) turned out to be. `error` is the
+// errno of looking, for kCannotCheck.
+struct NamedFolder {
+  enum class State { kFolder, kMissing, kNotAFolder, kCannotCheck };
+  State state;
+  int error = 0;
+};
+NamedFolder LookAtNamedFolder(const Text& folder);
+
 // Makes `folder` and its missing parents, private to the user as the XDG
 // rules ask; 0 when it exists afterwards, else the errno.
 int MakeFolders(const Text& folder);

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -44,20 +43,6 @@ TEST(WindowCommandLineTest, ParsesDirHelpAndVersionAndNothingElse) {
   }
 }
 
-// Sets an environment variable for one scope; unset with nullptr.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(WindowCommandLineTest, ANamedFolderMustExistAndTheDataFolderIsMadeWithItsParents) {
   TempDir dir;
   const std::string file = dir.File("file");
@@ -82,9 +67,10 @@ TEST(WindowCommandLineTest, ANamedFolderMustExistAndTheDataFolderIsMadeWithItsPa
       {"", DefaultFolder::kUserData, file.c_str(), "", "を作れません"},
   };
   std::filesystem::create_directory(home);
-  const ScopedVariable homeVariable("HOME", home.c_str());
+  const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("HOME", home.c_str(), 1);
   for (const Case& c : cases) {
-    const ScopedVariable variable("XDG_DATA_HOME", c.xdgDataHome);
+    c.xdgDataHome ? ::setenv("XDG_DATA_HOME", c.xdgDataHome, 1) : ::unsetenv("XDG_DATA_HOME");
     const WindowFolder chosen = ChooseWindowFolder(c.named, c.kind);
     EXPECT_EQ(chosen.folder, c.folder) << c.named << " " << SjisToUtf8(chosen.error);
     EXPECT_TRUE(SjisToUtf8(chosen.error).find(c.error) != std::string::npos) << SjisToUtf8(chosen.error);
@@ -95,6 +81,8 @@ TEST(WindowCommandLineTest, ANamedFolderMustExistAndTheDataFolderIsMadeWithItsPa
       EXPECT_EQ(info.st_mode & 07777, 0700u) << c.folder;
     }
   }
+  ::unsetenv("XDG_DATA_HOME");
+  ::setenv("HOME", oldHome.c_str(), 1);
 }
 
 }  // namespace

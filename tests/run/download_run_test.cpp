@@ -252,18 +252,26 @@ std::vector<StockRow> HundredRows() {
   return rows;
 }
 
-TEST_F(DownloadRunTest, AWriteThatFailsPartWayKeepsThePreviousFile) {
+// A full disk part-way, and rows that outgrow the file size limit when they
+// are flushed at the end: the previous file stays, no temporary is left.
+TEST_F(DownloadRunTest, AWriteThatFailsKeepsThePreviousFile) {
   Serve("0050", HundredRows());
-  WriteBytes(dir.File("brand_code.csv"), "previous list\r\n");
-  {
-    const FailingFileBytes full({.writableBytes = 1000, .code = ENOSPC});
-    Run();
+  const std::string full = "ディスクの空きが足りません（" + dir.File("brand_code.csv") + "）";
+  for (const std::string& cause : {full, std::string("I/O エラー (27)")}) {
+    WriteBytes(dir.File("brand_code.csv"), "previous list\r\n");
+    if (cause == full) {
+      const FailingFileBytes failing({.writableBytes = 1000, .code = ENOSPC});
+      Run();
+      EXPECT_EQ(result.errorCode, ENOSPC);
+    } else {
+      const auto limit = ResourceLimit::FileSize(1000);
+      Run();
+    }
+    EXPECT_EQ(result.end, End::WriteFailed);
+    EXPECT_EQ(SjisToUtf8(result.message), cause);
+    EXPECT_EQ(Output(), "previous list\r\n");
+    EXPECT_EQ(FilesInFolder(), 1u);
   }
-  EXPECT_EQ(result.end, End::WriteFailed);
-  EXPECT_EQ(result.errorCode, ENOSPC);
-  EXPECT_EQ(SjisToUtf8(result.message), "ディスクの空きが足りません（" + dir.File("brand_code.csv") + "）");
-  EXPECT_EQ(Output(), "previous list\r\n");
-  EXPECT_EQ(FilesInFolder(), 1u);  // no temporary file left behind
 }
 
 TEST_F(DownloadRunTest, MoreRowsThanSlotsAreAllKeptAndWrittenInOrder) {
@@ -283,21 +291,6 @@ TEST_F(DownloadRunTest, MoreRowsThanSlotsAreAllKeptAndWrittenInOrder) {
   Run();
   EXPECT_EQ(result.stockRows, 12001u);
   EXPECT_TRUE(Output() == Lines(expected)) << "brand_code.csv is not in code order";
-}
-
-TEST_F(DownloadRunTest, ACloseThatFailsOnARealFileKeepsThePreviousFile) {
-  Serve("0050", HundredRows());
-  const std::string previous = "previous list\r\n";
-  WriteBytes(dir.File("brand_code.csv"), previous);
-  {
-    // The rows, flushed at the end, outgrow what the file may hold.
-    const auto limit = ResourceLimit::FileSize(1000);
-    Run();
-  }
-  EXPECT_EQ(result.end, End::WriteFailed);
-  EXPECT_EQ(SjisToUtf8(result.message), "I/O エラー (27)");
-  EXPECT_EQ(Output(), previous);
-  EXPECT_EQ(FilesInFolder(), 1u);
 }
 
 TEST_F(DownloadRunTest, AConversionErrorEndsTheRunAndKeepsThePreviousFile) {
