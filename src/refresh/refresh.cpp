@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -41,9 +40,12 @@ std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& f
     return Outcome{kExitError, FailureText(path + " が読めません", "cannot read " + path, ENOENT, path)};
   }
   if (read.failure) {
-    const std::string english = read.errorCode == ENODEV ? path + " is not a file"
-                                : read.errorCode != 0    ? EnglishFailure("cannot read " + path, read.errorCode)
-                                                         : std::string("cannot read ") + path;
+    std::string english = "cannot read " + path;
+    if (read.errorCode == ENODEV) {
+      english = path + " is not a file";
+    } else if (read.errorCode != 0) {
+      english = EnglishFailure(english, read.errorCode);
+    }
     return Outcome{kExitError, SjisToUtf8(*read.failure) + " / " + english};
   }
   if (read.damage) {
