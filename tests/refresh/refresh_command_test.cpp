@@ -6,6 +6,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -90,8 +91,8 @@ TEST(RefreshCommandTest, AListThatCannotBeWrittenOrALockFileNotTheUsersOwnExits2
   const std::vector<Case> cases = {
       {list, 0444, " に brand_code.csv が書き込めません（ファイルへのアクセスが拒否されました）"},
       {list, 0, "brand_code.csv は通常のファイルではありません） / cannot write"},
-      {lock, 0, lock + " はこのユーザーだけのロックファイルではありません"},
-      {lock, 0644, "is not a lock file of this user only (remove it)"}};
+      {lock, 0, lock + " はこのユーザーだけのロックファイルではありません（シンボリックリンクです。"},
+      {lock, 0644, "is not a lock file of this user only: its group or others may open it (remove it)"}};
   for (const Case& listCase : cases) {
     SCOPED_TRACE(listCase.said);
     LoopbackSite site(Pages(OneRowPage));
@@ -323,6 +324,65 @@ TEST(RefreshCommandTest, TheFirstLineTellsTheRunAndTheLastTheCodesAddedAndRemove
                            std::to_string(rows + 1) + " added=1 (" + added +
                            ") removed=1 (1000 消えた社)"))
       << result.output;
+}
+
+// A file system image mounted through FUSE in a folder of its own, as desktops
+// mount sticks; Mounted() is false where this machine cannot (no root, no
+// /dev/fuse, no tools).
+class MountedImage {
+ public:
+  MountedImage(const std::string& format, const std::string& mount) {
+    if (::geteuid() != 0) return;
+    const std::string image = dir_.File("image"), at = Mount();
+    std::filesystem::create_directory(at);
+    mounted_ = Shell("truncate -s 32M " + image + " && " + format + " " + image) &&
+               Shell(mount + " " + image + " " + at);
+  }
+  ~MountedImage() {
+    if (mounted_) Shell("umount " + Mount() + "; losetup -j " + dir_.File("image") +
+                        " -O NAME -n | xargs -r losetup -d");
+  }
+  bool Mounted() const { return mounted_; }
+  std::string Mount() const { return dir_.File("mount") + "/"; }
+
+ private:
+  static bool Shell(const std::string& command) {
+    return std::system((command + " > /dev/null 2>&1").c_str()) == 0;
+  }
+  TempDir dir_;
+  bool mounted_ = false;
+};
+
+TEST(RefreshCommandTest, TwoRunsInARowOnFileSystemsWithoutPermissionBitsOrOwners) {
+  struct Case {
+    std::string name, format, mount;
+  };
+  const std::vector<Case> cases = {
+      // Every file reads back as 0777: the lock file's mode tells nothing.
+      {"exFAT", "mkfs.exfat", "sh -c 'mount.exfat-fuse $(losetup -f --show \"$0\") \"$1\"'"},
+      // fchown and fchmod answer ENOSYS.
+      {"FAT", "mkfs.vfat", "fusefat -o rw+"}};
+  int mounted = 0;
+  for (const Case& fileSystem : cases) {
+    SCOPED_TRACE(fileSystem.name);
+    const MountedImage image(fileSystem.format, fileSystem.mount);
+    if (!image.Mounted()) {
+      std::printf("[ skipped  ] %s: cannot mount an image here (root, /dev/fuse, %s)\n",
+                  fileSystem.name.c_str(), fileSystem.format.c_str());
+      continue;
+    }
+    ++mounted;
+    const std::string dir = image.Mount();
+    LoopbackSite site(Pages(OneRowPage));
+    WriteUserSetting(dir);
+    for (int run = 1; run <= 2; ++run) {
+      const CommandResult result = RunCommand(kProgram, {"--dir", dir, "--host", site.Host()});
+      EXPECT_EQ(result.status, 0) << "run " << run << ": " << result.output;
+    }
+    EXPECT_TRUE(ReadBytes(dir + "brand_code.csv").starts_with("1301,")) << ReadBytes(dir + "brand_code.csv");
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir + ".quillivar-refresh.lock"));
+  }
+  if (mounted == 0) GTEST_SKIP() << "no file system image could be mounted";
 }
 
 }  // namespace
