@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
+#include "quote/stock_code.h"
 
 namespace quillivar {
 namespace {
@@ -25,10 +26,9 @@ constexpr std::string_view kNextLinkPageKey = "&p=";
 constexpr std::string_view kNextLinkEnd = "\">";
 constexpr std::string_view kEmptyMarket = "&nbsp;";
 
-constexpr std::size_t kCodeLength = 4;
 // Where the name starts when its link's tag has no end before the link's:
-// after a four-byte code and the two bytes that close the tag.
-constexpr std::size_t kNameOffset = kNameMarker.size() + kCodeLength + kNameTagEnd.size();
+// after a code and the two bytes that close the tag.
+constexpr std::size_t kNameOffset = kNameMarker.size() + StockCode::kLength + kNameTagEnd.size();
 
 static_assert(kCodeMarker.size() == 50);
 static_assert(kMarketMarker.size() == 22);
@@ -141,7 +141,7 @@ ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCod
     const std::size_t code = codeMarker.From(current);
     if (code == std::string_view::npos) return ScanOutcome::Finished;
     current = code + kCodeMarker.size();
-    fields.code = Text(pageText.substr(current, kCodeLength));
+    fields.code = Text(pageText.substr(current, StockCode::kLength));
 
     // Searched over the rest of the page: a row without a market cell takes
     // the next one. The current text is not cut at the cell's end.

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "run/stock_code.h"
+#include "quote/stock_code.h"
 #include "text/code_page.h"
 
 namespace quillivar {
@@ -15,7 +15,7 @@ using Names = std::map<StockCode, Text>;
 
 Names NamesByCode(const std::vector<StockRow>& rows) {
   Names names;
-  for (const StockRow& row : rows) names.emplace(StockCode::OfRow(row), row.name);
+  for (const StockRow& row : rows) names.emplace(StockCode(row.code), row.name);
   return names;
 }
 

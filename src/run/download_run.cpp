@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "run/list_check.h"
-#include "run/stock_code.h"
+#include "quote/stock_code.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/text_file.h"
@@ -101,9 +101,10 @@ class Run {
     for (StockRow& fetchedRow : rows) {
       for (StockRow& row : SplitAtLineBreaks(std::move(fetchedRow))) {
         if (abortPoint_.PumpAndTestAbort()) return false;
-        const StockCode code = StockCode::OfRow(row);
-        NoteRow(industry, row, code);
-        if (!InsertStockRow(std::move(row), code)) return false;
+        const Text line = StockListLine(row);
+        const StockCode code(line);
+        NoteRow(industry, line, code);
+        if (!InsertStockRow(std::move(row), line, code)) return false;
         ++fetched_.rows;
       }
     }
@@ -113,8 +114,8 @@ class Run {
   // A row that the write-out would write must begin with a stock code, or
   // its place in the list means nothing: that ends the run before anything
   // is written. A row it would drop is judged by nothing but its market.
-  void NoteRow(const Text& industry, const StockRow& row, const StockCode& code) {
-    const StockRow readBack = ReadStockListLine(StockListLine(row));
+  void NoteRow(const Text& industry, const Text& line, const StockCode& code) {
+    const StockRow readBack = ReadStockListLine(line);
     if (!code.IsStockCode() && IsStockRowSelected(selection_, readBack)) {
       throw Error(NotAStockCodeMessage(industry, code));
     }
@@ -123,7 +124,7 @@ class Run {
 
   const StockRow& RowOfSlot(std::size_t slot) const { return rows_[StockRows[slot]]; }
 
-  [[nodiscard]] bool InsertStockRow(StockRow row, const StockCode& code) {
+  [[nodiscard]] bool InsertStockRow(StockRow row, const Text& line, const StockCode& code) {
     std::size_t index = rows_.size();
     if (!rows_.empty()) {
       index = 0;
@@ -140,7 +141,7 @@ class Run {
       if (abortPoint_.PumpAndTestAbort()) return false;
       StockRows[k + 1] = StockRows[k];
     }
-    observer_.ShowStatus(Texts().taken + StockListLine(row));
+    observer_.ShowStatus(Texts().taken + line);
     StockRows[index] = rows_.size();
     rows_.push_back(std::move(row));
     codes_.push_back(code);

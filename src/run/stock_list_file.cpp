@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "run/stock_code.h"
+#include "quote/stock_code.h"
 
 namespace quillivar {
 namespace {

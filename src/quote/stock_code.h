@@ -1,13 +1,14 @@
-// A stock code: the first four bytes of a row's line. Each byte is a digit
+// A stock code: the first four bytes of a row and of its line in
+// brand_code.csv. Each byte is a digit
 // or an upper-case letter (the exchanges give new listings codes such as
 // 130A and 1A00). Codes order byte by byte, digits before letters, which for
 // four digits is the order of their numbers.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <string_view>
 
-#include "quote/page_parser.h"
 #include "text/text.h"
 
 namespace quillivar {
@@ -18,8 +19,6 @@ class StockCode {
 
   // The first four bytes of `line`; all of it when it is shorter.
   explicit StockCode(std::string_view line);
-  // The code that the row's line begins with.
-  static StockCode OfRow(const StockRow& row);
 
   // Four bytes, each 0-9 or A-Z, in any place.
   bool IsStockCode() const;

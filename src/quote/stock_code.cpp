@@ -1,8 +1,6 @@
-#include "run/stock_code.h"
+#include "quote/stock_code.h"
 
 #include <algorithm>
-
-#include "run/stock_list_file.h"
 
 namespace quillivar {
 namespace {
@@ -22,11 +20,6 @@ StockCode::StockCode(std::string_view line) {
     key_ = (key_ << 8) | (k < length ? static_cast<unsigned char>(line[k]) : 0u);
   }
   key_ = (key_ << kLengthBits) | length;
-}
-
-StockCode StockCode::OfRow(const StockRow& row) {
-  // Only a short code field lets the line's "," and market into the code.
-  return row.code.size() >= kLength ? StockCode(row.code) : StockCode(StockListLine(row));
 }
 
 bool StockCode::IsStockCode() const {
