@@ -2,8 +2,8 @@
 
 #include <cerrno>
 
-#include "run/list_check.h"
 #include "quote/stock_code.h"
+#include "run/list_check.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/text_file.h"
@@ -113,7 +113,8 @@ class Run {
 
   // A row that the write-out would write must begin with a stock code, or
   // its place in the list means nothing: that ends the run before anything
-  // is written. A row it would drop is judged by nothing but its market.
+  // is written. A row it would drop never stops the run; the market labels
+  // of all rows go to the suspect-list check.
   void NoteRow(const Text& industry, const Text& line, const StockCode& code) {
     const StockRow readBack = ReadStockListLine(line);
     if (!code.IsStockCode() && IsStockRowSelected(selection_, readBack)) {
