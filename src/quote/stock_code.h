@@ -1,8 +1,8 @@
 // A stock code: the first four bytes of a row and of its line in
-// brand_code.csv. Each byte is a digit
-// or an upper-case letter (the exchanges give new listings codes such as
-// 130A and 1A00). Codes order byte by byte, digits before letters, which for
-// four digits is the order of their numbers.
+// brand_code.csv. Each byte is a digit or an upper-case letter (the
+// exchanges give new listings codes such as 130A and 1A00). Codes order byte
+// by byte, digits before letters, which for four digits is the order of
+// their numbers.
 #pragma once
 
 #include <compare>
