@@ -26,6 +26,8 @@ else
     desktop-file-utils appstream lintian
     xvfb xauth openbox libx11-dev libxtst-dev
     openssl  # a TLS site whose certificate nobody signed
+    # file system images the tests mount through FUSE (exFAT, FAT)
+    exfatprogs exfat-fuse dosfstools fusefat
   )
 fi
 

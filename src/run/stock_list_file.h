@@ -24,6 +24,10 @@ Text StockListLine(const StockRow& row);
 // with another industry.
 StockRow ReadStockListLine(const Text& line);
 
+// The rows a file line by line would hold of `row`: itself, or, where its
+// fields hold CR LF, each piece of its line between them read back as a row.
+std::vector<StockRow> SplitAtLineBreaks(StockRow row);
+
 // The rows of the list at `path` that a save there would replace (see
 // TextFileReader::OfFileTheSaveWouldReplace); no value when there is no such
 // file, it is no regular file, or it cannot be read whole. An empty line is no

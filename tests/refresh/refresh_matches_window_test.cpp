@@ -86,7 +86,7 @@ TEST(RefreshMatchesWindowTest, ErrorsExit1AndKeepTheEarlierFileAsTheWindowDoes) 
          return code != "0050" ? ListPage(code, {}, 1)
                                : ListPage(code, {{"12a4", "東証1部", "x"}, {"1301", "東証1部", "y"}}, 1);
        }),
-       "'12a4' は整数ではありません."},
+       "「水産・農林業」の銘柄に銘柄コードではない '12a4' があります。銘柄リストは更新していません."},
       {Pages([](const std::string& code, int) {
          return code == "1050" ? std::string("\xEF\xBB\xBF" "ab\x80" "cd") : ListPage(code, {}, 1);
        }),
