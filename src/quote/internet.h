@@ -28,6 +28,10 @@ struct TransferFailure {
                      // came slower than the low-speed limit for as long
     TooManyRedirects,  // more redirects than the client follows (a loop)
     HttpStatus,      // the final answer's status is outside 200-299
+    HeadersTooLarge,  // a response's headers beyond the client's limits
+    CertificateUnverified,  // redirected to https, whose certificate fails
+    RedirectedElsewhere,    // redirected to a scheme other than http or https
+    Compressed,      // a Content-Encoding other than identity, never asked for
     Other,           // anything else libcurl reports
   };
   Kind kind = Kind::Other;
