@@ -87,11 +87,11 @@ PageTry TryPage(const QuoteClient& client, const std::string& url, Text& pageTex
   }
   handles.request = handles.session->OpenUrl(url);
   if (client.abortPoint.AbortSeen()) return {PageOutcome::Aborted};
-  if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
-  // Refused before a byte of it is read.
+  // Refused before a byte of it is read, however its transfer went on.
   if (handles.request->AnnouncedLength().value_or(0) > client.bounds.pageBytes) {
     return {PageOutcome::Failed, TooLarge(client.bounds.pageBytes)};
   }
+  if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
   const std::optional<TransferFailure> unread = ReadBody(client, *handles.request, pageText);
   if (client.abortPoint.AbortSeen()) return {PageOutcome::Aborted};
   if (unread) return {PageOutcome::Failed, *unread};

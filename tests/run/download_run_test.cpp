@@ -239,7 +239,7 @@ TEST_F(DownloadRunTest, ATargetThatCannotBeOpenedIsReportedWithItsCause) {
     EXPECT_EQ(result.end, End::CannotWrite);
     EXPECT_EQ(result.message, kCannotWrite);
     EXPECT_EQ(result.errorCode, c.code);
-    EXPECT_EQ(ui.LastStatus(), Sjis("銘柄情報取得：") + StockListLine(row));
+    EXPECT_EQ(ui.LastStatus(), Sjis("これまでの銘柄リストを読んでいます"));
     if (!before.empty()) {
       EXPECT_EQ(Output(), before);
     }
