@@ -184,7 +184,10 @@ Expected Reference(const Site& site, const Visit& visit) {
     const std::vector<std::string>& reads = visit.served[page - 1];
     expected.pages = static_cast<std::size_t>(page);
     if (page == site.failingPage) {
-      return failed(page, quillivar::TransferFailureText({.kind = Kind::HttpStatus, .detail = 404}));
+      const quillivar::TransferFailure failure =
+          site.failWithoutSession ? quillivar::TransferFailure{.kind = Kind::NoClient}
+                                  : quillivar::TransferFailure{.kind = Kind::HttpStatus, .detail = 404};
+      return failed(page, quillivar::TransferFailureText(failure));
     }
     Text collected;
     for (const std::string& read : reads) collected += read;
