@@ -260,11 +260,7 @@ TEST_F(HostileServerTest, ABodyWithoutEndFailsAtThePageCapAndKeepsTheEarlierList
   WriteBytes(dir.File("brand_code.csv"), "previous");
 
   TickWatch watch;
-  boxes.Then(BoxAnswer::kOk);
-  boxes.Then(BoxAnswer::kOk);
-  watch.Begin();
-  QTest::mouseClick(form1->Button1, Qt::LeftButton);
-  watch.End();
+  RunToTheEnd(watch);
 
   const std::vector<std::string> expected = {
       "ConfirmationBox:銘柄リストをダウンロードします。よろしいですか？",
