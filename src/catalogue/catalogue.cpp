@@ -88,13 +88,18 @@ bool IsIndustryCodeSelected(const Selection& selection, std::string_view code) {
   return false;
 }
 
-bool IsMarketLabelSelected(const Selection& selection, std::string_view label) {
+const MarketEntry* MarketOfLabel(std::string_view label) {
   for (const MarketEntry& market : MarketCatalogue()) {
     for (const Text& known : market.labels) {
-      if (known == label) return selection.IsChecked(market.checkBox);
+      if (known == label) return &market;
     }
   }
-  return false;
+  return nullptr;
+}
+
+bool IsMarketLabelSelected(const Selection& selection, std::string_view label) {
+  const MarketEntry* market = MarketOfLabel(label);
+  return market != nullptr && selection.IsChecked(market->checkBox);
 }
 
 bool IsIndustryNameSelected(const Selection& selection, std::string_view name) {

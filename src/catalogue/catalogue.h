@@ -61,6 +61,8 @@ const std::array<int, kCheckBoxCount>& SettingsOrder();
 // Empty when no industry has this code.
 const Text& IndustryNameOfCode(std::string_view code);
 bool IsIndustryCodeSelected(const Selection& selection, std::string_view code);
+// Null for a label that no market of the catalogue has.
+const MarketEntry* MarketOfLabel(std::string_view label);
 bool IsMarketLabelSelected(const Selection& selection, std::string_view label);
 bool IsIndustryNameSelected(const Selection& selection, std::string_view name);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
+#include "quote/stock_code.h"
 
 namespace quillivar {
 namespace {
@@ -19,14 +20,15 @@ constexpr std::string_view kMarketCellEnd = "</td>";
 constexpr std::string_view kNameMarker =
     "<td><strongclass=\"yjMt\"><ahref=\"/stocks/detail/?code=";
 constexpr std::string_view kNameLinkEnd = "</a>";
+constexpr std::string_view kNameTagEnd = "\">";
 constexpr std::string_view kNextLinkStart = "<ahref=\"/stocks/qi/?ids=";
 constexpr std::string_view kNextLinkPageKey = "&p=";
 constexpr std::string_view kNextLinkEnd = "\">";
 constexpr std::string_view kEmptyMarket = "&nbsp;";
 
-constexpr std::size_t kCodeLength = 4;
-// The name link's four-byte code and the two bytes that close its tag.
-constexpr std::size_t kNameOffset = kNameMarker.size() + kCodeLength + 2;
+// Where the name starts when its link's tag has no end before the link's:
+// after a code and the two bytes that close the tag.
+constexpr std::size_t kNameOffset = kNameMarker.size() + StockCode::kLength + kNameTagEnd.size();
 
 static_assert(kCodeMarker.size() == 50);
 static_assert(kMarketMarker.size() == 22);
@@ -76,6 +78,18 @@ class ForwardSearch {
   std::size_t found_ = std::string_view::npos;
 };
 
+// The name follows its link's tag, whatever the length of the link's code
+// (some sources write five characters, the code and a check digit).
+std::size_t NameStart(std::size_t nameMarker, ForwardSearch& tagEnd, ForwardSearch& linkEnd,
+                      std::size_t pageLength) {
+  const std::size_t afterMarker = nameMarker + kNameMarker.size();
+  const std::size_t tag = tagEnd.From(afterMarker);
+  if (tag != std::string_view::npos && tag < linkEnd.From(afterMarker)) {
+    return tag + kNameTagEnd.size();
+  }
+  return std::min(nameMarker + kNameOffset, pageLength);
+}
+
 // The decimal form of pageNumber + 1, also for the largest page number.
 std::string NextPageNumberText(long long pageNumber) {
   if (pageNumber >= 0) {
@@ -117,6 +131,7 @@ ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCod
   ForwardSearch marketCellEnd(pageText, kMarketCellEnd);
   ForwardSearch nameMarker(pageText, kNameMarker);
   ForwardSearch nameLinkEnd(pageText, kNameLinkEnd);
+  ForwardSearch nameTagEnd(pageText, kNameTagEnd);
   // The start of the current text: the rest of the page not yet consumed.
   std::size_t current = 0;
 
@@ -126,7 +141,7 @@ ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCod
     const std::size_t code = codeMarker.From(current);
     if (code == std::string_view::npos) return ScanOutcome::Finished;
     current = code + kCodeMarker.size();
-    fields.code = Text(pageText.substr(current, kCodeLength));
+    fields.code = Text(pageText.substr(current, StockCode::kLength));
 
     // Searched over the rest of the page: a row without a market cell takes
     // the next one. The current text is not cut at the cell's end.
@@ -142,7 +157,7 @@ ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCod
     bool nameLinkClosed = false;
     const std::size_t name = nameMarker.From(current);
     if (name != std::string_view::npos) {
-      current = std::min(name + kNameOffset, pageText.size());
+      current = NameStart(name, nameTagEnd, nameLinkEnd, pageText.size());
       const std::size_t linkEnd = nameLinkEnd.From(current);
       nameLinkClosed = linkEnd != std::string_view::npos;
       fields.name = nameLinkClosed

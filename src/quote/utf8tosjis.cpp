@@ -58,10 +58,11 @@ void DecodeUnits(const unsigned char* in, std::size_t length, Put put, PutAscii 
           (in[pos + 2] & 0x3F));
       pos += 3;
     } else {
-      const unsigned b1 = in[pos + 1];
-      put(((b0 & 0x07) << 2) + ((b1 >> 4) & 0x03));
-      put(((b1 & 0x0F) << 12) + ((in[pos + 2] & 0x3F) << 6) +
-          (in[pos + 3] & 0x3F));
+      // Bits 16-20 of the code point: zero for an overlong form, which ends
+      // the text as a zero unit does. Any other code point lies outside the
+      // 16-bit units, so code page 932 has no character for it.
+      const unsigned plane = ((b0 & 0x07) << 2) + ((in[pos + 1] >> 4) & 0x03);
+      put(plane == 0 ? 0u : unsigned{'?'});
       pos += 4;
     }
   }

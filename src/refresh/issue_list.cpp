@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "quote/stock_code.h"
 #include "text/code_page.h"
 
 namespace quillivar {
@@ -9,12 +10,12 @@ namespace {
 
 constexpr std::size_t kNamedCodes = 10;
 
-// Code -> the name in its first row.
-using Names = std::map<Text, Text>;
+// Code -> the name in its first row, in code order.
+using Names = std::map<StockCode, Text>;
 
 Names NamesByCode(const std::vector<StockRow>& rows) {
   Names names;
-  for (const StockRow& row : rows) names.emplace(row.code, row.name);
+  for (const StockRow& row : rows) names.emplace(StockCode(row.code), row.name);
   return names;
 }
 
@@ -27,7 +28,7 @@ std::string CodesMissingFrom(const Names& from, const Names& other) {
     if (other.contains(code)) continue;
     if (++count > kNamedCodes) continue;
     if (count > 1) named.append(", ");
-    named.append(SjisToUtf8(code)).append(" ").append(SjisToUtf8(name));
+    named.append(SjisToUtf8(code.Bytes())).append(" ").append(SjisToUtf8(name));
   }
   if (count > kNamedCodes) named.append(", ...");
   std::string text = std::to_string(count);

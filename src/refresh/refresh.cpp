@@ -161,6 +161,28 @@ std::optional<Outcome> DataFolderProblem(const std::string& dir) {
   return std::nullopt;
 }
 
+Outcome LockFileRefused(const std::string& path, FolderLock::Refusal why) {
+  using Refusal = FolderLock::Refusal;
+  struct Reason {
+    const char* japanese;
+    const char* english;
+  };
+  const Reason reason = [why]() -> Reason {
+    switch (why) {
+      case Refusal::Link: return {"シンボリックリンクです", "it is a symbolic link"};
+      case Refusal::NotRegularFile: return {"通常のファイルではありません", "it is no regular file"};
+      case Refusal::AnotherUsersFile: return {"別のユーザーのファイルです", "it is another user's file"};
+      case Refusal::OpenToOthers:
+        return {"グループかほかのユーザーも開けます", "its group or others may open it"};
+      default: return {"開けません", "it cannot be opened"};
+    }
+  }();
+  return {kExitCannotWrite, path + " はこのユーザーだけのロックファイルではありません（" + reason.japanese +
+                                "。削除してください） / " + path +
+                                " is not a lock file of this user only: " + reason.english +
+                                " (remove it)"};
+}
+
 Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const std::string& site,
                     const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
   if (UsesDataFolder(options)) {
@@ -168,11 +190,7 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
   }
   if (std::optional<Outcome> problem = FolderProblem(dir)) return *problem;
   const FolderLock lock(dir);
-  if (lock.Refused()) {
-    const std::string path = dir + kFolderLockFileName;
-    return {kExitCannotWrite, path + " はこのユーザーだけのロックファイルではありません（削除してください） / " +
-                                  path + " is not a lock file of this user only (remove it)"};
-  }
+  if (lock.Refused()) return LockFileRefused(dir + kFolderLockFileName, lock.Why());
   if (lock.HeldByAnotherRun()) {
     return {kExitBusy, dir + " で別の quillivar-refresh が実行中です / another run is using " + dir};
   }

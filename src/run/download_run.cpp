@@ -1,10 +1,11 @@
 #include "run/download_run.h"
 
 #include <cerrno>
-#include <cstdint>
 
+#include "quote/stock_code.h"
 #include "run/list_check.h"
 #include "text/code_page.h"
+#include "text/error.h"
 #include "text/text_file.h"
 #include "ui/ui_texts.h"
 
@@ -22,6 +23,9 @@ struct RunTexts {
   Text aborted = Sjis("ダウンロード中止");
   Text kept = Sjis("銘柄リストは更新していません");
   Text readingEarlier = Sjis("これまでの銘柄リストを読んでいます");
+  Text industryOpen = Sjis("「");
+  Text notACodeOpen = Sjis("」の銘柄に銘柄コードではない '");
+  Text notACodeClose = Sjis("' があります。");
 };
 
 const RunTexts& Texts() {
@@ -29,8 +33,11 @@ const RunTexts& Texts() {
   return texts;
 }
 
-// The number its line's first four bytes write.
-std::int32_t KeyOf(const StockRow& row) { return TextToInt(Copy(StockListLine(row), 1, 4)); }
+// "「化学」の銘柄に銘柄コードではない '13a0' があります。銘柄リストは更新していません"
+Text NotAStockCodeMessage(const Text& industry, const StockCode& code) {
+  return Texts().industryOpen + industry + Texts().notACodeOpen + code.Bytes() +
+         Texts().notACodeClose + Texts().kept;
+}
 
 class Run {
  public:
@@ -82,42 +89,50 @@ class Run {
       ++fetched_.industries;
       // Without rows the fetch stopped on an abort: the abort point in
       // TakeRows ends the run before anything of it could be used.
-      if (!TakeRows(rows ? std::move(*rows) : std::vector<StockRow>())) return false;
+      if (!TakeRows(industry.name, rows ? std::move(*rows) : std::vector<StockRow>())) {
+        return false;
+      }
     }
     return true;
   }
 
-  [[nodiscard]] bool TakeRows(std::vector<StockRow> rows) {
-    for (StockRow& row : rows) {
-      if (abortPoint_.PumpAndTestAbort()) return false;
-      if (!InsertStockRow(std::move(row))) return false;
-      ++fetched_.rows;
+  // A row whose fields hold CR LF is taken as the rows its line holds, so
+  // that every line of the file is one whole row.
+  [[nodiscard]] bool TakeRows(const Text& industry, std::vector<StockRow> rows) {
+    for (StockRow& fetchedRow : rows) {
+      for (StockRow& row : SplitAtLineBreaks(std::move(fetchedRow))) {
+        if (abortPoint_.PumpAndTestAbort()) return false;
+        const Text line = StockListLine(row);
+        const StockCode code(line);
+        NoteRow(industry, line, code);
+        if (!InsertStockRow(std::move(row), line, code)) return false;
+        ++fetched_.rows;
+      }
     }
     return !abortPoint_.PumpAndTestAbort();
   }
 
-  std::int32_t KeyOfSlot(std::size_t slot) {
-    std::optional<std::int32_t>& key = keys_[StockRows[slot]];
-    if (!key) key = KeyOf(rows_[StockRows[slot]]);
-    return *key;
+  // A row that the write-out would write must begin with a stock code, or
+  // its place in the list means nothing: that ends the run before anything
+  // is written. A row it would drop never stops the run; the market labels
+  // of all rows go to the suspect-list check.
+  void NoteRow(const Text& industry, const Text& line, const StockCode& code) {
+    const StockRow readBack = ReadStockListLine(line);
+    if (!code.IsStockCode() && IsStockRowSelected(selection_, readBack)) {
+      throw Error(NotAStockCodeMessage(industry, code));
+    }
+    fetched_.marketLabels.insert(readBack.market);
   }
 
   const StockRow& RowOfSlot(std::size_t slot) const { return rows_[StockRows[slot]]; }
 
-  // Keys are read once, when first compared; a key that is not a number
-  // raises its error at that moment, as reading it every time would. The
-  // slot's key is read before the row's, so a failure names the first of the
-  // two that is not a number.
-  [[nodiscard]] bool InsertStockRow(StockRow row) {
+  [[nodiscard]] bool InsertStockRow(StockRow row, const Text& line, const StockCode& code) {
     std::size_t index = rows_.size();
-    std::optional<std::int32_t> rowKey;
     if (!rows_.empty()) {
       index = 0;
       for (std::size_t k = rows_.size(); k-- > 0;) {
         if (abortPoint_.PumpAndTestAbort()) return false;
-        const std::int32_t slotKey = KeyOfSlot(k);
-        if (!rowKey) rowKey = KeyOf(row);
-        if (slotKey <= *rowKey) {
+        if (codes_[StockRows[k]] <= code) {
           index = k + 1;
           break;
         }
@@ -128,10 +143,10 @@ class Run {
       if (abortPoint_.PumpAndTestAbort()) return false;
       StockRows[k + 1] = StockRows[k];
     }
-    observer_.ShowStatus(Texts().taken + StockListLine(row));
+    observer_.ShowStatus(Texts().taken + line);
     StockRows[index] = rows_.size();
     rows_.push_back(std::move(row));
-    keys_.push_back(rowKey);
+    codes_.push_back(code);
     return true;
   }
 
@@ -191,7 +206,7 @@ class Run {
   // the 10,000 slots the list grows rather than dropping a row.
   std::vector<std::size_t> StockRows;
   std::vector<StockRow> rows_;                     // in the order they came
-  std::vector<std::optional<std::int32_t>> keys_;  // likewise
+  std::vector<StockCode> codes_;                   // likewise
   FetchedCount fetched_;
   bool writing_ = false;  // from the list's first row until it is in place
 };

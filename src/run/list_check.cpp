@@ -68,9 +68,13 @@ std::optional<SuspectList> FindSuspectList(const ListShape& fresh, const ListSha
   suspect.emptiedIndustries =
       InCatalogueOrder(EmptiedKeys(earlier.Industries(), fresh.Industries()));
   suspect.emptiedMarkets = EmptiedKeys(earlier.Markets(), fresh.Markets());
+  if (std::none_of(fetched.marketLabels.begin(), fetched.marketLabels.end(),
+                   [](const Text& label) { return MarketOfLabel(label) != nullptr; })) {
+    suspect.unknownMarkets.assign(fetched.marketLabels.begin(), fetched.marketLabels.end());
+  }
   const bool shrunk = fresh.Rows() * 2 < earlier.Rows();
   if (!suspect.noRowAtAll && !shrunk && suspect.emptiedIndustries.empty() &&
-      suspect.emptiedMarkets.empty()) {
+      suspect.emptiedMarkets.empty() && suspect.unknownMarkets.empty()) {
     return std::nullopt;
   }
   return suspect;
@@ -90,6 +94,11 @@ Text SuspectListFacts(const SuspectList& suspect) {
   }
   if (!suspect.emptiedMarkets.empty()) {
     facts += Sjis("銘柄が一つもなくなった市場：") + NameList(suspect.emptiedMarkets) + "\n";
+  }
+  if (!suspect.unknownMarkets.empty()) {
+    return facts + Sjis("サイトの市場名（") + NameList(suspect.unknownMarkets) +
+           Sjis("）はどれもこのプログラムの市場ではありません。"
+                "サイトがこのプログラムの知らない市場名を使っている可能性があります。");
   }
   return facts + Sjis("相場サイトがログインページなどを返したか、ページの作りが変わった可能性があります。");
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "catalogue/catalogue.h"
@@ -36,6 +37,7 @@ class ListShape {
 struct FetchedCount {
   int industries = 0;
   std::size_t rows = 0;
+  std::set<Text> marketLabels;  // of every row, in byte order
 };
 
 // Why a new list does not look like the site's list.
@@ -46,12 +48,15 @@ struct SuspectList {
   bool noRowAtAll = false;             // industries were fetched, none had a row
   std::vector<Text> emptiedIndustries;  // rows before, none now; catalogue order
   std::vector<Text> emptiedMarkets;     // likewise, by the site's label
+  std::vector<Text> unknownMarkets;     // rows came, none of a catalogue market
 };
 
 // `earlier` is the list it would replace, restricted to the selection of now,
 // so that a narrower selection is never taken for a loss. Suspect when
-// industries were fetched and none gave a row, when an industry or market of
-// the earlier list has no row now, or when fewer than half the rows are left.
+// industries were fetched and none gave a row, when rows came and none has a
+// market label of the catalogue (whatever is selected), when an industry or
+// market of the earlier list has no row now, or when fewer than half the rows
+// are left.
 std::optional<SuspectList> FindSuspectList(const ListShape& fresh, const ListShape& earlier,
                                            const FetchedCount& fetched);
 

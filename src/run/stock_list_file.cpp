@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "quote/stock_code.h"
+
 namespace quillivar {
 namespace {
 
@@ -30,13 +32,26 @@ Text StockListLine(const StockRow& row) {
 
 StockRow ReadStockListLine(const Text& line) {
   StockRow row;
-  row.code = Copy(line, 1, 4);
+  row.code = StockCode(line).Bytes();
   Text rest = line;
-  Delete(rest, 1, 5);
+  Delete(rest, 1, StockCode::kLength + 1);
   row.market = TakeField(rest);
   row.name = TakeField(rest);
   row.industry = std::move(rest);
   return row;
+}
+
+std::vector<StockRow> SplitAtLineBreaks(StockRow row) {
+  constexpr std::string_view kLineBreak = "\r\n";
+  const Text line = StockListLine(row);
+  std::vector<StockRow> rows;
+  std::size_t start = 0;
+  for (std::size_t end; (end = line.find(kLineBreak, start)) != Text::npos;
+       start = end + kLineBreak.size()) {
+    rows.push_back(ReadStockListLine(line.substr(start, end - start)));
+  }
+  rows.push_back(rows.empty() ? std::move(row) : ReadStockListLine(line.substr(start)));
+  return rows;
 }
 
 bool ReadStockListRows(const std::string& path, AbortPoint& abortPoint,

@@ -26,6 +26,10 @@ Text StockListLine(const StockRow& row);
 // with another industry.
 StockRow ReadStockListLine(const Text& line);
 
+// The rows a file line by line would hold of `row`: itself, or, where its
+// fields hold CR LF, each piece of its line between them read back as a row.
+std::vector<StockRow> SplitAtLineBreaks(StockRow row);
+
 // An earlier list past either bound counts as no list: nothing the site
 // gives comes near them, and reading it all would take memory without bound.
 constexpr std::size_t kEarlierListLines = 100000;

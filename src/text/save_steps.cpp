@@ -33,6 +33,12 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 
+// A call that this file system does not carry out: what it would keep (an
+// owner, a mode, a lock) is not kept there, and the save goes on without it.
+// FUSE file systems answer ENOSYS for calls they leave out; ENOTSUP is
+// EOPNOTSUPP on Linux.
+bool NotSupportedHere(int code) { return code == EOPNOTSUPP || code == ENOSYS; }
+
 // Calls `attempt` until it returns anything but EWOULDBLOCK (see OpenTarget).
 template <typename Attempt>
 int WaitWhileBusy(AbortPoint* abortPoint, Attempt attempt) {
@@ -157,7 +163,7 @@ bool LockTemporary(int fd) {
 }
 
 bool TemporaryFilesUnsupported(int code) {
-  return code == EOPNOTSUPP || code == EISDIR || code == EINVAL;
+  return NotSupportedHere(code) || code == EISDIR || code == EINVAL;
 }
 
 // A locked file without a name, or -1 with errno set. It gets its name
@@ -381,7 +387,7 @@ int CreateTemporary(const Target& target, mode_t mode, Fd& temp, std::string& na
 int MatchAttributes(int temp, int file, const struct stat& info) {
   if (::fchown(temp, info.st_uid, info.st_gid) != 0 &&
       ::fchown(temp, static_cast<uid_t>(-1), info.st_gid) != 0 && errno != EPERM &&
-      errno != EINVAL) {
+      errno != EINVAL && !NotSupportedHere(errno)) {
     return errno;
   }
   struct stat made {};
@@ -389,7 +395,7 @@ int MatchAttributes(int temp, int file, const struct stat& info) {
   const bool groupKept = made.st_gid == info.st_gid;
   ::fremovexattr(temp, kAcl);  // one taken from the folder's default ACL
   const mode_t mode = NarrowedMode(info, file) & (groupKept ? 0777 : 0707);
-  if (::fchmod(temp, mode) != 0 && errno != EPERM) return errno;
+  if (::fchmod(temp, mode) != 0 && errno != EPERM && !NotSupportedHere(errno)) return errno;
   CopyAttributes(file, temp, groupKept);  // the ACL sets the group bits to its mask
   return 0;
 }
@@ -458,11 +464,10 @@ bool NeedsInPlaceWrite(int code) {
 }
 
 int WriteInPlace(FileBytes& bytes, int file, std::string_view contents, AbortPoint* abortPoint) {
-  if (const int code = WaitWhileBusy(abortPoint, [file] {
-        return ::flock(file, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
-      })) {
-    return code;
-  }
+  const int locked = WaitWhileBusy(abortPoint, [file] {
+    return ::flock(file, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+  });
+  if (locked != 0 && !NotSupportedHere(locked)) return locked;
   struct stat info {};
   if (::fstat(file, &info) != 0) return errno;
   if (info.st_nlink > 1) return EMLINK;

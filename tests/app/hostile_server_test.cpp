@@ -438,7 +438,7 @@ std::string FourByteSequences(std::size_t count) {
 
 TEST_F(HostileServerTest, APageOfFourByteSequencesWritesNothingBogus) {
   Watchdog watchdog(seconds(30));
-  // U+1F600: the control byte 0x01, then the conversion of U+F600.
+  // U+1F600: one "?", as code page 932 has no such character.
   const PageRow withEmoji{"1401", "東証1部", "絵\xF0\x9F\x98\x80文字"};
   Open([withEmoji](const SiteRequest& request) {
     const std::string ids = request.Param("ids");
@@ -458,8 +458,7 @@ TEST_F(HostileServerTest, APageOfFourByteSequencesWritesNothingBogus) {
   RunToTheEnd(watch);
 
   ExpectFinishedWithoutError();
-  const Text name = Sjis("絵") + "\x01" + UnitsToSjis(std::u16string(1, char16_t(0xF600))) +
-                    Sjis("文字");
+  const Text name = Sjis("絵?文字");
   const Text expected = "1401," + Sjis("東証1部") + "," + name + "," + IndustryNameOfCode("1050") +
                         "\r\n";
   EXPECT_TRUE(Output() == expected) << SjisToUtf8(Output());

@@ -97,7 +97,11 @@ inline ReferenceResult ReferenceScan(std::string_view current, std::string_view 
     bool nameClosed = false;
     at = current.find(kNameMarker);
     if (at != std::string_view::npos) {
-      const std::size_t start = at + 59;  // marker, four-byte code, '"' '>'
+      // After the tag's '"' '>' where it ends before the link; else the
+      // marker, a four-byte code and those two bytes.
+      const std::size_t tag = current.find("\">", at + kNameMarker.size());
+      const std::size_t start =
+          tag < current.find(kNameLinkEnd, at + kNameMarker.size()) ? tag + 2 : at + 59;
       current.remove_prefix(start <= current.size() ? start : current.size());
       const std::size_t end = current.find(kNameLinkEnd);
       nameClosed = end != std::string_view::npos;

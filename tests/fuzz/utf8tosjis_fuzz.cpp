@@ -41,10 +41,9 @@ std::optional<std::u16string> ReferenceUnits(std::string_view utf8) {
                                             (at(pos + 2) & 0x3F)));
       pos += 3;
     } else if (b0 <= 0xF7) {
-      units.push_back(static_cast<char16_t>(((b0 & 0x07) << 2) + ((at(pos + 1) >> 4) & 0x03)));
-      units.push_back(static_cast<char16_t>(((at(pos + 1) & 0x0F) << 12) +
-                                            ((at(pos + 2) & 0x3F) << 6) +
-                                            (at(pos + 3) & 0x3F)));
+      // Outside the BMP: "?"; an overlong form: a zero unit.
+      const bool overlong = ((b0 & 0x07) << 2) + ((at(pos + 1) >> 4) & 0x03) == 0;
+      units.push_back(overlong ? u'\0' : u'?');
       pos += 4;
     } else {
       return std::nullopt;

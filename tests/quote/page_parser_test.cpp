@@ -113,6 +113,23 @@ TEST_F(PageScanTest, ACodeWithoutNameMarkerReusesTheNameAndEndsTheScan) {
   EXPECT_EQ(rows, "1001,M,A," + fishery + "\r\n1002,M2,A," + fishery + "\r\n");
 }
 
+// Whatever the length of the link's code; a tag that does not end before
+// the link does puts the name 59 bytes after the marker's start.
+TEST_F(PageScanTest, TheNameStartsAfterItsLinksTag) {
+  const std::string tagWithoutEnd =
+      "<td><strongclass=\"yjMt\"><ahref=\"/stocks/detail/?code=1301>>ABCD</a>\">";
+  const struct {
+    std::string nameCell;
+    const char* name;
+  } cases[] = {{NameCell("13010", "Five"), "Five"}, {NameCell("130", "Three"), "Three"},
+               {NameCell("130A", "Four"), "Four"}, {tagWithoutEnd, "ABCD"}};
+  for (const auto& c : cases) {
+    scanned.clear();
+    Scan(CodeCell("1301") + MarketCell("M") + c.nameCell);
+    EXPECT_EQ(rows, "1301,M," + std::string(c.name) + "," + fishery + "\r\n");
+  }
+}
+
 TEST_F(PageScanTest, ACodeOutsideTheCatalogueGivesAnEmptyIndustry) {
   Scan(Row("1001", "M", "A"), "0051");
   EXPECT_EQ(rows, "1001,M,A,\r\n");

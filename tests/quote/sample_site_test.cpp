@@ -2,6 +2,8 @@
 // industry through the real client and checked against the site's own data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <set>
 
 #include "catalogue/catalogue.h"
@@ -105,6 +107,14 @@ TEST(SampleSiteTest, DataIsFixedAndCoversWhatRealListingsHold) {
     }
   }
   EXPECT_EQ(issues, sample::kDefaultIssueCount);
+  // Today's codes: a letter in the 4th place, a few in the 2nd.
+  const auto lettered = [&codes](std::size_t place) {
+    return std::count_if(codes.begin(), codes.end(), [place](const std::string& code) {
+      return std::isupper(static_cast<unsigned char>(code[place])) != 0;
+    });
+  };
+  EXPECT_EQ(lettered(3) + lettered(1), issues / 12);
+  EXPECT_GT(lettered(1), 0);
   std::size_t labels = 0;
   for (const MarketEntry& market : MarketCatalogue()) {
     for (const Text& label : market.labels) labels += markets.count(SjisToUtf8(label));

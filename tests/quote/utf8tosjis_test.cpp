@@ -102,16 +102,17 @@ TEST(Utf8ToSjisTest, FollowingBytesAreTakenWhateverTheyAre) {
   EXPECT_EQ(Utf8ToSjis("ab\xC0\x80" "cd東"), "ab");
   // Overlong forms give the value their bits make.
   EXPECT_EQ(Utf8ToSjis("\xC1\x81"), "A");
-  // Only bits 4-5 of the second byte join the first unit: (1 << 2) + 1.
-  EXPECT_EQ(Utf8ToSjis("\xF1\xD0\x81\x81"), "\x05" "A");
+  // Only bits 4-5 of the second byte join bits 16-20: (1 << 2) + 1, not zero.
+  EXPECT_EQ(Utf8ToSjis("\xF1\xD0\x81\x81"), "?");
 }
 
-TEST(Utf8ToSjisTest, FourByteSequencesGiveTwoUnitsNotASurrogatePair) {
-  // U+1F600: bits 16-20 are 0x01, the low 16 bits 0xF600.
-  EXPECT_EQ(Utf8ToSjis("x\xF0\x9F\x98\x80y"), "x\x01" + Unit(0xF600) + "y");
-  // U+24E00: 0x02, then the low bits U+4E00, which code page 932 has.
-  EXPECT_EQ(Utf8ToSjis(Utf8Of(0x24E00)), "\x02" + Sjis("一"));
-  EXPECT_EQ(Utf8ToSjis(Utf8Of(0x10FFFF)), "\x10" + Unit(0xFFFF));
+// Code page 932 holds nothing outside the BMP: one "?", never a control byte.
+TEST(Utf8ToSjisTest, FourByteSequencesGiveOneDefaultCharacter) {
+  EXPECT_EQ(Utf8ToSjis("x\xF0\x9F\x98\x80y"), "x?y");         // U+1F600
+  EXPECT_EQ(Utf8ToSjis(Utf8Of(0x20BB7) + "川"), "?" + Sjis("川"));  // low bits U+0BB7
+  EXPECT_EQ(Utf8ToSjis(Utf8Of(0x24E00)), "?");  // low bits U+4E00, which 932 has
+  EXPECT_EQ(Utf8ToSjis(Utf8Of(0x10000) + Utf8Of(0x10FFFF)), "??");
+  EXPECT_EQ(Utf8ToSjis("\xF7\xBF\xBF\xBF"), "?");  // beyond U+10FFFF
   // An overlong four-byte form of a BMP code point has a zero first unit.
   EXPECT_EQ(Utf8ToSjis("ab\xF0\x8F\xBF\xBF" "cd"), "ab");
 }

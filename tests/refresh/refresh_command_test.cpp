@@ -6,6 +6,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -90,8 +91,8 @@ TEST(RefreshCommandTest, AListThatCannotBeWrittenOrALockFileNotTheUsersOwnExits2
   const std::vector<Case> cases = {
       {list, 0444, " に brand_code.csv が書き込めません（ファイルへのアクセスが拒否されました）"},
       {list, 0, "brand_code.csv は通常のファイルではありません） / cannot write"},
-      {lock, 0, lock + " はこのユーザーだけのロックファイルではありません"},
-      {lock, 0644, "is not a lock file of this user only (remove it)"}};
+      {lock, 0, lock + " はこのユーザーだけのロックファイルではありません（シンボリックリンクです。"},
+      {lock, 0644, "is not a lock file of this user only: its group or others may open it (remove it)"}};
   for (const Case& listCase : cases) {
     SCOPED_TRACE(listCase.said);
     LoopbackSite site(Pages(OneRowPage));
@@ -328,5 +329,30 @@ TEST(RefreshCommandTest, TheFirstLineTellsTheRunAndTheLastTheCodesAddedAndRemove
       << result.output;
 }
 
+// Images mounted through FUSE, as desktops mount sticks (root only).
+TEST(RefreshCommandTest, TwoRunsInARowOnFileSystemsWithoutPermissionBitsOrOwners) {
+  const std::vector<std::string> mounts = {
+      "mkfs.exfat $0 && mount.exfat-fuse $(losetup -f --show $0) $1",  // every mode reads 0777
+      "mkfs.vfat $0 && fusefat -o rw+ $0 $1"};  // fchown and fchmod answer ENOSYS
+  int mounted = 0;
+  for (const std::string& mount : mounts) {
+    const TempDir images, dir;
+    const std::string image = images.File("image"), folder = dir.Dir();
+    if (::geteuid() != 0 || std::system(("truncate -s 32M " + image + " && sh -c '" + mount + "' " +
+                                         image + " " + folder + " >/dev/null 2>&1").c_str()) != 0) {
+      continue;
+    }
+    ++mounted;
+    LoopbackSite site(Pages(OneRowPage));
+    WriteUserSetting(folder);
+    for (int run = 1; run <= 2; ++run) {
+      const CommandResult result = RunCommand(kProgram, {"--dir", folder, "--host", site.Host()});
+      EXPECT_EQ(result.status, 0) << mount << ", run " << run << ": " << result.output;
+    }
+    EXPECT_TRUE(ReadBytes(dir.File("brand_code.csv")).starts_with("1301,")) << mount;
+    std::system(("umount " + folder + "; losetup -j " + image + " -O NAME -n | xargs -r losetup -d").c_str());
+  }
+  if (mounted < 2) GTEST_SKIP() << mounted << " of 2 images mounted (root, /dev/fuse, mkfs and FUSE tools)";
+}
 }  // namespace
 }  // namespace quillivar::testing

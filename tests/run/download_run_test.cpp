@@ -190,23 +190,67 @@ TEST_F(DownloadRunTest, WritesOnlyRowsWhoseMarketAndIndustryAreSelected) {
   EXPECT_EQ(Output(), Lines({neo, jasdaq}));
 }
 
-TEST_F(DownloadRunTest, AKeyThatIsNotANumberEndsTheRunWithItsMessage) {
-  WriteBytes(dir.File("brand_code.csv"), "previous");
-  // The first row is never compared on its own; its key is read when the
-  // second arrives.
-  Serve("0050", {Row("12a4", "NEO", "x", "水産・農林業"), Row("1301", "NEO", "y", "水産・農林業")});
+TEST_F(DownloadRunTest, CodesWithLettersOrderByteByByteAfterDigits) {
+  std::vector<StockRow> rows;
+  for (const char* code : {"9A9A", "1310", "130A", "2000", "1A00", "1301", "0007", "1999", "1309"}) {
+    rows.push_back(Row(code, "東証1部", "x", "水産・農林業"));
+  }
+  Serve("0050", rows);
   Run();
-  EXPECT_EQ(result.end, End::Failed);
-  EXPECT_EQ(SjisToUtf8(result.message), "'12a4' は整数ではありません");
-  EXPECT_EQ(Output(), "previous");
+  std::string codes;
+  for (const StockRow& row : result.written) codes += row.code + " ";
+  EXPECT_EQ(codes, "0007 1301 1309 130A 1310 1999 1A00 2000 9A9A ");
 }
 
-TEST_F(DownloadRunTest, ASingleRowWithABadKeyIsNeverReadAndIsWritten) {
-  const StockRow row = Row("ABCD", "NEO", "x", "水産・農林業");
-  Serve("0050", {row});
-  Run();
-  EXPECT_EQ(result.end, End::Written);
-  EXPECT_EQ(Output(), StockListLine(row) + "\r\n");
+// Only a row the write-out would write must begin with a stock code; the
+// run then ends with the list as it was. A name's CR LF makes rows of its
+// pieces, each judged on its own.
+TEST_F(DownloadRunTest, ARowThatWouldBeWrittenWithoutAStockCodeEndsTheRun) {
+  ui.checkBoxes[2] = false;  // 東証２部
+  const struct {
+    StockRow row;
+    const char* written;  // "" for none; nullptr when the run fails
+  } cases[] = {
+      {Row("13a0", "東証1部", "x", "化学"), nullptr},
+      {Row("+512", "東証1部", "x", "化学"), nullptr},
+      {Row("<spa", "東証1部", "x", "化学"), nullptr},
+      {Row(" 123", "東証1部", "x", "化学"), nullptr},
+      {Row("13a0", "東証2部", "x", "化学"), ""},
+      {Row("ZZ9Z", "東証1部", "x", "化学"), "ZZ9Z,東証1部,x,化学\r\n"},
+      {Row("5701", "東証1部", "前半\r\n9999", "非鉄金属"), ""},
+      {Row("5701", "東証1部", "前\r\n5702,東証1部,後", "化学"), "5702,東証1部,後,化学\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.row.code + c.row.name);
+    WriteBytes(dir.File("brand_code.csv"), "previous");
+    Serve("3200", {c.row});
+    Run();
+    EXPECT_EQ(Output(), c.written ? Sjis(c.written) : "previous");
+    if (c.written) continue;
+    EXPECT_EQ(result.end, End::Failed);
+    EXPECT_EQ(SjisToUtf8(result.message), "「化学」の銘柄に銘柄コードではない '" + c.row.code +
+                                              "' があります。銘柄リストは更新していません");
+  }
+}
+
+// Rows came, none of a market the program knows: asked as any suspect list.
+TEST_F(DownloadRunTest, RowsOfNoKnownMarketMakeTheListSuspect) {
+  const char* labels[] = {"東証プライム", "東証スタンダード", "東証グロース", "名証メイン", "福証Q"};
+  std::vector<StockRow> rows;
+  for (const char* label : labels) rows.push_back(Row("1301", label, "x", "水産・農林業"));
+  const std::string facts = "サイトの市場名（東証グロース、東証スタンダード、東証プライム ほか 2）"
+      "はどれもこのプログラムの市場ではありません。サイトがこのプログラムの知らない市場名を使っている可能性があります。";
+  for (const char* earlier : {"", "1301,東証1部,x,水産・農林業\r\n"}) {
+    SCOPED_TRACE(earlier);
+    if (*earlier) WriteBytes(dir.File("brand_code.csv"), Sjis(earlier));
+    Serve("0050", rows);
+    Run();
+    EXPECT_EQ(result.end, End::Kept);
+    EXPECT_TRUE(ui.events.back().ends_with(facts)) << ui.events.back();
+    Serve("0050", {rows[0], Row("1302", "東証1部", "y", "水産・農林業")});
+    Run();
+    EXPECT_EQ(result.end, End::Written);
+  }
 }
 
 // The Part's box text for the window, the cause for the command; the target

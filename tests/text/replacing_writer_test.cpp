@@ -32,7 +32,7 @@ namespace {
 struct SaveHooks {
   bool refuseUnnamedFiles = false;
   int refuseNewFiles = 0;  // an errno for every file created
-  bool refuseAttributes = false;
+  int refuseAttributes = 0;  // an errno for each owner, mode, attribute and lock change
   void (*beforeOpenForWriting)() = nullptr;  // once
   int freezeAtStep = 0;  // 0: never
   int steps = 0;
@@ -84,14 +84,18 @@ extern "C" int __wrap_openat(int dir, const char* path, int flags, ...) {
   return fd;
 }
 
-extern "C" int __real_fsetxattr(int fd, const char* name, const void* value, size_t size,
-                                int flags);
-extern "C" int __wrap_fsetxattr(int fd, const char* name, const void* value, size_t size,
-                                int flags) {
-  if (!hooks.refuseAttributes) return __real_fsetxattr(fd, name, value, size, flags);
-  errno = EOPNOTSUPP;
-  return -1;
-}
+#define REFUSABLE_CALL(name, params, args)                      \
+  extern "C" int __real_##name params;                          \
+  extern "C" int __wrap_##name params {                         \
+    if (hooks.refuseAttributes == 0) return __real_##name args; \
+    errno = hooks.refuseAttributes;                             \
+    return -1;                                                  \
+  }
+REFUSABLE_CALL(fsetxattr, (int fd, const char* name, const void* value, size_t size, int flags),
+               (fd, name, value, size, flags))
+REFUSABLE_CALL(fchown, (int fd, uid_t owner, gid_t group), (fd, owner, group))
+REFUSABLE_CALL(fchmod, (int fd, mode_t mode), (fd, mode))
+REFUSABLE_CALL(flock, (int fd, int operation), (fd, operation))
 
 namespace quillivar {
 namespace {
@@ -340,11 +344,24 @@ TEST(ReplacingWriterAttributeTest, KeepsTheAclAndUserAttributesOrNarrowsTheGroup
     EXPECT_EQ(Attribute(path, "user.origin"), "site");
   }
   EXPECT_EQ(StatOf(path).st_mode & 0777, 0660u);
-  hooks.refuseAttributes = true;
+  hooks.refuseAttributes = EOPNOTSUPP;
   Save(path, "newer");
   hooks = {};
   EXPECT_EQ(Attribute(path, kAcl), "");
   EXPECT_EQ(StatOf(path).st_mode & 0777, 0600u);  // not the mask's rw- for the group
+}
+
+// What FUSE file systems (fusefat) answer for calls they leave out.
+TEST(ReplacingWriterAttributeTest, SavesTwiceWhereTheFileSystemLeavesOutOwnerModeAttributesAndLocks) {
+  for (const int newFiles : {0, EROFS}) {  // replacing, in place
+    TempDir dir;
+    WriteBytes(dir.File("list.csv"), "old");
+    hooks = {.refuseNewFiles = newFiles, .refuseAttributes = ENOSYS};
+    Save(dir.File("list.csv"), "new");
+    Save(dir.File("list.csv"), "newer");
+    hooks = {};
+    EXPECT_EQ(ReadBytes(dir.File("list.csv")), "newer\r\n") << newFiles;
+  }
 }
 
 TEST(ReplacingWriterNameTest, SavesUnderANameOf255Bytes) {

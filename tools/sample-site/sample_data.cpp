@@ -138,6 +138,20 @@ constexpr int kOutOfRangeEvery = 25;
 constexpr int kNoMarketEvery = 131;
 constexpr int kNoMarketRemainder = 17;
 
+// Since 2024 new listings get a code with a letter: mostly in the 4th place
+// (130A), later also in the 2nd (1A00); B, E, I, O, Q, V and Z are not used.
+// The letter stands for the digit it replaces, so no two codes meet.
+constexpr std::string_view kCodeLetters = "ACDFGHJKLM";
+constexpr int kLetterCodeEvery = 12;
+constexpr int kSecondPlaceEvery = 8;  // of the letter codes
+
+std::string LetterCode(const std::string& digits, int nth) {
+  std::string code = digits;
+  const std::size_t place = nth % kSecondPlaceEvery == kSecondPlaceEvery - 1 ? 1 : 3;
+  code[place] = kCodeLetters[static_cast<std::size_t>(code[place] - '0')];
+  return code;
+}
+
 std::vector<int> CountsByWeight(int total) {
   const auto& plans = Plans();
   const int weightSum = std::accumulate(plans.begin(), plans.end(), 0,
@@ -244,6 +258,9 @@ SampleData::SampleData(int issueCount) : issueCount_(issueCount) {
     for (const int code : codes[i]) {
       SampleIssue issue;
       issue.code = FourDigits(code);
+      if (ordinal % kLetterCodeEvery == kLetterCodeEvery - 1) {
+        issue.code = LetterCode(issue.code, ordinal / kLetterCodeEvery);
+      }
       issue.market = ordinal % kNoMarketEvery == kNoMarketRemainder
                          ? std::string(kNoMarket)
                          : std::string(PickMarket(ordinal, random));
@@ -251,6 +268,9 @@ SampleData::SampleData(int issueCount) : issueCount_(issueCount) {
       industry.issues.push_back(std::move(issue));
       ++ordinal;
     }
+    // Listed in code order, byte by byte: 1309, 130A, 1310.
+    std::sort(industry.issues.begin(), industry.issues.end(),
+              [](const SampleIssue& a, const SampleIssue& b) { return a.code < b.code; });
     industries_.push_back(std::move(industry));
   }
   PlaceSpecialNames(industries_);

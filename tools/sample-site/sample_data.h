@@ -11,7 +11,7 @@ namespace quillivar::sample {
 
 // Texts here are UTF-8, as the site writes them into its pages.
 struct SampleIssue {
-  std::string code;    // four digits
+  std::string code;    // four digits, or with a letter: 130A, 1A00
   std::string market;  // the market cell; "&nbsp;" where the site shows none
   std::string name;    // the name link's text, entities undecoded
 };
