@@ -162,11 +162,6 @@ struct Expected {
   std::vector<long long> pumpsAfterPage;  // running total at the end of each page
 };
 
-bool TakenBefore(const StockRow& row, const std::vector<StockRow>& taken) {
-  return std::any_of(taken.begin(), taken.end(),
-                     [&row](const StockRow& earlier) { return SameFields(row, earlier); });
-}
-
 Expected Reference(const Site& site, const Visit& visit) {
   using Kind = quillivar::TransferFailure::Kind;
   Expected expected;
@@ -184,10 +179,8 @@ Expected Reference(const Site& site, const Visit& visit) {
     const std::vector<std::string>& reads = visit.served[page - 1];
     expected.pages = static_cast<std::size_t>(page);
     if (page == site.failingPage) {
-      const quillivar::TransferFailure failure =
-          site.failWithoutSession ? quillivar::TransferFailure{.kind = Kind::NoClient}
-                                  : quillivar::TransferFailure{.kind = Kind::HttpStatus, .detail = 404};
-      return failed(page, quillivar::TransferFailureText(failure));
+      const Kind kind = site.failWithoutSession ? Kind::NoClient : Kind::HttpStatus;
+      return failed(page, quillivar::TransferFailureText({.kind = kind, .detail = 404}));
     }
     Text collected;
     for (const std::string& read : reads) collected += read;
@@ -209,9 +202,9 @@ Expected Reference(const Site& site, const Visit& visit) {
     Text pageLines;
     std::vector<StockRow> pageRows;
     pumps += ReferenceScan(pageText, site.industryCode, fields, pageLines, 0, &pageRows).pumps;
-    const bool repeats = !pageRows.empty() &&
-                         std::all_of(pageRows.begin(), pageRows.end(),
-                                     [&](const StockRow& row) { return TakenBefore(row, taken); });
+    const bool repeats = !pageRows.empty() && std::all_of(pageRows.begin(), pageRows.end(), [&](auto& row) {
+      return std::any_of(taken.begin(), taken.end(), [&](auto& t) { return SameFields(row, t); });
+    });
     if (repeats && !lastPage) return failed(page, quillivar::RepeatedPageCause());
     expected.pumpsAfterPage.push_back(pumps);
     if (repeats) break;  // the last page, not taken again
