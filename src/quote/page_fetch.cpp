@@ -154,8 +154,7 @@ Text Converted(Text pageText, const Text& industryCode, long long pageNumber) {
 }
 
 // The rows taken from an industry's earlier pages, held as their places in
-// the industry's rows, so that nothing is copied; rows compare whole. The
-// hash leaves the code out: the site names its issues apart.
+// the industry's rows, so that nothing is copied; rows compare whole.
 class EarlierRows {
  public:
   explicit EarlierRows(const std::vector<StockRow>& rows)
@@ -179,7 +178,7 @@ class EarlierRows {
     std::size_t operator()(std::size_t at) const {
       const StockRow& row = rows[at];
       const std::hash<std::string_view> hash;
-      return hash(row.name) ^ (hash(row.market) * 31) ^ (hash(row.industry) * 1009);
+      return hash(row.code) ^ (hash(row.name) * 31) ^ (hash(row.market) * 1009);
     }
   };
   struct Same {
