@@ -36,6 +36,7 @@ class StatusLine : public RunObserver {
   void ShowStatus(const Text& text) override { status_ = text; }
   void IndustryFetched(std::optional<std::size_t>) override {}
   bool MayReplaceSuspectList(const Text&) override { return true; }
+  bool MayWriteEmptyList() override { return true; }
 
  private:
   Text status_;

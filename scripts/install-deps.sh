@@ -25,6 +25,7 @@ else
     fonts-ipafont-gothic
     desktop-file-utils appstream lintian
     xvfb xauth openbox libx11-dev libxtst-dev
+    openssl  # a TLS site whose certificate nobody signed
     # file system images the tests mount through FUSE (exFAT, FAT)
     exfatprogs exfat-fuse dosfstools fusefat
   )

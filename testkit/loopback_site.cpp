@@ -78,6 +78,7 @@ std::string ReplyHead(const Reply& reply) {
   std::string head = "HTTP/1.1 " + std::to_string(reply.status) +
                      " Scripted\r\nContent-Type: text/html; charset=utf-8\r\n";
   if (!reply.location.empty()) head += "Location: " + reply.location + "\r\n";
+  head += reply.headers;
   head += reply.chunks ? std::string("Transfer-Encoding: chunked\r\n")
                        : "Content-Length: " + std::to_string(reply.body.size() + reply.promised) +
                              "\r\n";

@@ -62,6 +62,7 @@ struct Reply {
   bool answered = true;  // false: not a byte goes back
   int status = 200;
   std::string location{};  // sent as Location, for redirects
+  std::string headers{};   // more header lines, each ending in CR LF
   std::string body{};
   std::size_t promised = 0;  // bytes the length announces beyond `body`, never sent
   std::chrono::milliseconds delay{0};  // before anything is sent

@@ -140,6 +140,12 @@ bool TForm1::MayReplaceSuspectList(const Text& facts) {
   return AskYesNoBox(facts + Sjis("\n\nbrand_code.csv をこの内容で置き換えますか？"));
 }
 
+// いいえ is the default: Enter keeps the list.
+bool TForm1::MayWriteEmptyList() {
+  return AskYesNoBox(
+      Sjis("市場または業種が一つも選ばれていません。brand_code.csv を空のリストで置き換えますか？"));
+}
+
 void TForm1::Button2Click() { SettingsDialog().exec(); }
 
 void TForm1::Button3Click() { AbortRequested = true; }

@@ -79,6 +79,7 @@ class TForm1 : public QWidget, private RunObserver {
   void IndustryFetched(std::optional<std::size_t> rows) override;
   void Retrying(const Text& status) override;
   bool MayReplaceSuspectList(const Text& facts) override;
+  bool MayWriteEmptyList() override;
 
   Internet& internet_;
   Options options_;

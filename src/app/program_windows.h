@@ -5,6 +5,7 @@
 
 #include "app/Unit1.h"
 #include "settings/settings_dialog.h"
+#include "ui/qt_controls.h"
 
 namespace quillivar {
 
@@ -16,6 +17,7 @@ class ProgramWindows {
   // activation applies the saved selection.
   void Show();
 
+  KeyRepeatsIgnored keyRepeats;  // made first: it guards the windows' boxes too
   TForm1 form1;
   TForm2 form2;
 };

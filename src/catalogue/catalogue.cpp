@@ -1,5 +1,7 @@
 #include "catalogue/catalogue.h"
 
+#include <algorithm>
+
 #include "text/code_page.h"
 
 namespace quillivar {
@@ -107,6 +109,21 @@ bool IsIndustryNameSelected(const Selection& selection, std::string_view name) {
     if (entry.name == name) return selection.IsChecked(entry.checkBox);
   }
   return false;
+}
+
+bool AnyMarketSelected(const Selection& selection) {
+  return std::any_of(MarketCatalogue().begin(), MarketCatalogue().end(),
+                     [&](const MarketEntry& market) { return selection.IsChecked(market.checkBox); });
+}
+
+int SelectedIndustryCount(const Selection& selection) {
+  return static_cast<int>(std::count_if(
+      IndustryCatalogue().begin(), IndustryCatalogue().end(),
+      [&](const IndustryEntry& industry) { return selection.IsChecked(industry.checkBox); }));
+}
+
+bool SelectsNoRow(const Selection& selection) {
+  return !AnyMarketSelected(selection) || SelectedIndustryCount(selection) == 0;
 }
 
 }  // namespace quillivar

@@ -66,4 +66,9 @@ const MarketEntry* MarketOfLabel(std::string_view label);
 bool IsMarketLabelSelected(const Selection& selection, std::string_view label);
 bool IsIndustryNameSelected(const Selection& selection, std::string_view name);
 
+bool AnyMarketSelected(const Selection& selection);
+int SelectedIndustryCount(const Selection& selection);
+// No market or no industry: whatever the site sends, no row can be kept.
+bool SelectsNoRow(const Selection& selection);
+
 }  // namespace quillivar

@@ -42,6 +42,11 @@ TransferFailure FailureOfResult(CURLcode result) {
       return {.kind = Kind::CannotConnect};
     case CURLE_TOO_MANY_REDIRECTS:
       return {.kind = Kind::TooManyRedirects, .detail = kMaxRedirects};
+    // Every request starts over http: only a redirect reaches these.
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return {.kind = Kind::CertificateUnverified};
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return {.kind = Kind::RedirectedElsewhere};
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
@@ -58,6 +63,33 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     return lower(a) == lower(b);
   });
+}
+
+// libcurl's bounds on the headers of one response: each line, and all of
+// them together (CURL_MAX_HTTP_HEADER and its MAX_HTTP_RESP_HEADER_SIZE).
+constexpr std::size_t kHeaderLineLimit = CURL_MAX_HTTP_HEADER;
+constexpr std::size_t kAllHeadersLimit = 300 * 1024;
+constexpr int kCurlTooLarge = 100;  // CURLE_TOO_LARGE, from libcurl 8.6
+
+// A header line over its bound never reaches the header callback: libcurl
+// fails it as out of memory. All headers over theirs fail as a receive error
+// (as "too large" from 8.6), after the callback has seen nearly all of them.
+bool HeadersOverLimit(CURLcode result, std::size_t headerBytesSeen) {
+  if (result == CURLE_OUT_OF_MEMORY) return true;
+  const bool nearTotal = headerBytesSeen + kHeaderLineLimit >= kAllHeadersLimit;
+  return nearTotal && (result == CURLE_RECV_ERROR || static_cast<int>(result) == kCurlTooLarge);
+}
+
+// The page is asked for without Accept-Encoding: anything but the identity
+// is a body this client cannot read.
+bool IsEncodedHeader(std::string_view line) {
+  constexpr std::string_view kName = "Content-Encoding:";
+  if (!StartsWithNoCase(line, kName)) return false;
+  std::string_view value = line.substr(kName.size());
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!value.empty() && blank(value.front())) value.remove_prefix(1);
+  while (!value.empty() && blank(value.back())) value.remove_suffix(1);
+  return !value.empty() && !(value.size() == 8 && StartsWithNoCase(value, "identity"));
 }
 
 class CurlRequest : public InternetRequest {
@@ -203,6 +235,9 @@ class CurlRequest : public InternetRequest {
   // Only the connect limit and the low-speed limit are set: a time-out
   // before the connection is the one, after it the other.
   TransferFailure FailureOf(CURLcode result) const {
+    if (inHeaders_ && HeadersOverLimit(result, headerBytes_)) {
+      return {.kind = TransferFailure::Kind::HeadersTooLarge};
+    }
     if (result != CURLE_OPERATION_TIMEDOUT) return FailureOfResult(result);
     if (!StallClockRuns()) return {.kind = TransferFailure::Kind::CannotConnect};
     return {.kind = TransferFailure::Kind::Stalled,
@@ -232,11 +267,17 @@ class CurlRequest : public InternetRequest {
   // False when the final response's status is a failure.
   bool TakeHeaderLine(std::string_view line) {
     lastArrival_ = Clock::now();
+    headerBytes_ += line.size();
     if (StartsWithNoCase(line, "HTTP/")) {
-      locationSeen_ = false;
+      locationSeen_ = encoded_ = false;
+      inHeaders_ = true;
+      headerBytes_ = line.size();
     } else if (StartsWithNoCase(line, "Location:")) {
       locationSeen_ = true;
+    } else if (IsEncodedHeader(line)) {
+      encoded_ = true;
     } else if (line == "\r\n" || line == "\n") {
+      inHeaders_ = false;
       long status = 0;
       curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
       const bool interim = status < 200;
@@ -245,6 +286,10 @@ class CurlRequest : public InternetRequest {
       if (interim || followed) return true;
       if (status < 200 || status > 299) {
         Fail(StatusFailure(status));
+        return false;
+      }
+      if (encoded_) {
+        Fail({.kind = TransferFailure::Kind::Compressed});
         return false;
       }
       responseBegun_ = true;
@@ -288,6 +333,9 @@ class CurlRequest : public InternetRequest {
   bool attached_ = false;
   bool connected_ = false;
   bool locationSeen_ = false;
+  bool inHeaders_ = false;     // from a status line to its blank line
+  bool encoded_ = false;       // the response names a Content-Encoding
+  std::size_t headerBytes_ = 0;  // of the current response
   bool responseBegun_ = false;
   bool paused_ = false;
   bool finished_ = false;

@@ -31,6 +31,10 @@ struct TransferFailure {
     HttpStatus,      // the final answer's status is outside 200-299
     TooLarge,        // the body is longer than a page may be (detail: MiB)
     ZeroByte,        // the body holds a zero byte, which no page text has
+    HeadersTooLarge,  // a response's headers beyond the client's limits
+    CertificateUnverified,  // redirected to https, whose certificate fails
+    RedirectedElsewhere,    // redirected to a scheme other than http or https
+    Compressed,      // a Content-Encoding other than identity, never asked for
     Other,           // anything else libcurl reports
   };
   Kind kind = Kind::Other;

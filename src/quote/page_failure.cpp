@@ -43,6 +43,14 @@ Text TransferFailureText(const TransferFailure& failure) {
       return Sjis("ページが ") + number + Sjis(" MiB を超えています");
     case Kind::ZeroByte:
       return Sjis("ページにゼロのバイトがあります");
+    case Kind::HeadersTooLarge:
+      return Sjis("応答ヘッダーが大きすぎます");
+    case Kind::CertificateUnverified:
+      return Sjis("相場サイトが https に転送しましたが証明書を確かめられません");
+    case Kind::RedirectedElsewhere:
+      return Sjis("相場サイトが http でも https でもない所へ転送しました");
+    case Kind::Compressed:
+      return Sjis("相場サイトが頼んでいない圧縮をかけて返しました");
     case Kind::Other:
       break;
   }

@@ -102,7 +102,8 @@ std::string HelpText() {
       "終了コード: 0 書き出した, 1 エラー（設定ファイルがない・壊れている、何も選ばれていない、\n"
       "            新しいリストが疑わしい を含む）, 2 ファイルが書き込めない・フォルダを調べられない,\n"
       "            64 引数の誤り・フォルダがない, 75 同じフォルダで実行中,\n"
-      "            Ctrl-C と SIGTERM ではそのシグナルで終了します（130, 143）\n"
+      "            Ctrl-C, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2 では中止して\n"
+      "            そのシグナルで終了します（130, 143, 129, 131, 138, 140）\n"
       "\n"
       "Usage: quillivar-refresh [--dir DIR] [--host HOST[:PORT]] [--accept-shrink]\n"
       "\n"
@@ -126,9 +127,9 @@ std::string HelpText() {
       "Exit status: 0 written, 1 error (no or damaged settings file, nothing\n"
       "             selected, or a suspect new list included), 2 brand_code.csv or\n"
       "             its folder cannot be written or checked, 64 usage error or no\n"
-      "             such folder, 75 another run is using the folder; Ctrl-C and\n"
-      "             SIGTERM end it by\n"
-      "             that signal (130, 143)\n";
+      "             such folder, 75 another run is using the folder; Ctrl-C,\n"
+      "             SIGTERM, SIGHUP, SIGQUIT, SIGUSR1 and SIGUSR2 abort it and\n"
+      "             end it by that signal (130, 143, 129, 131, 138, 140)\n";
 }
 
 const char* ProgramVersion() { return QUILLIVAR_VERSION; }

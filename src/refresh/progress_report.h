@@ -28,6 +28,8 @@ class ProgressReport : public RunObserver {
   void IndustryFetched(std::optional<std::size_t> rows) override;
   // The facts on standard error, then what the option decides.
   bool MayReplaceSuspectList(const Text& facts) override;
+  // Never: the command refuses such a selection before the run.
+  bool MayWriteEmptyList() override { return false; }
 
  private:
   std::string Heading() const;

@@ -2,8 +2,8 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -30,33 +30,24 @@ struct Outcome {
   std::string detail;  // UTF-8
 };
 
-int SelectedIndustryCount(const Selection& selection) {
-  int count = 0;
-  for (const IndustryEntry& industry : IndustryCatalogue()) {
-    if (IsIndustryCodeSelected(selection, industry.code)) ++count;
-  }
-  return count;
-}
-
-bool AnyMarketSelected(const Selection& selection) {
-  return std::any_of(MarketCatalogue().begin(), MarketCatalogue().end(),
-                     [&](const MarketEntry& market) { return selection.IsChecked(market.checkBox); });
-}
-
 // Unlike the window, where the user sees the cleared boxes, the command
 // stops: it would replace the list with an empty one, or with a selection
 // read only in part, and nobody would notice.
 std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& flags) {
   const std::string path = dir + kSettingsFileName;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    return Outcome{kExitError, FailureText(path + " が読めません", "cannot read " + path, errno, path)};
-  }
-  if (!S_ISREG(info.st_mode)) {
-    return Outcome{kExitError, path + " はファイルではありません / " + path + " is not a file"};
-  }
   const SettingsRead read = ReadSelectionAtStart(dir);
-  if (read.failure) return Outcome{kExitError, SjisToUtf8(ErrorBoxText(*read.failure))};
+  if (!read.found) {
+    return Outcome{kExitError, FailureText(path + " が読めません", "cannot read " + path, ENOENT, path)};
+  }
+  if (read.failure) {
+    std::string english = "cannot read " + path;
+    if (read.errorCode == ENODEV) {
+      english = path + " is not a file";
+    } else if (read.errorCode != 0) {
+      english = EnglishFailure(english, read.errorCode);
+    }
+    return Outcome{kExitError, SjisToUtf8(*read.failure) + " / " + english};
+  }
   if (read.damage) {
     return Outcome{kExitError, SjisToUtf8(SettingsDamageMessage(dir, *read.damage))};
   }
@@ -80,7 +71,7 @@ Outcome CannotWrite(const std::string& dir, int code) {
                                         "cannot write " + path, code, path)};
 }
 
-std::string StopSignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
+std::string StopSignalName(int signal) { return std::string("SIG") + ::sigabbrev_np(signal); }
 
 Outcome Download(const std::string& dir, const Selection& selection, ListTarget target,
                  AbortPoint& abortPoint, const RefreshOptions& options, const std::string& host,

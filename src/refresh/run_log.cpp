@@ -92,7 +92,11 @@ std::string FailureText(std::string_view japanese, std::string_view english, int
                         const std::string& path) {
   std::string text(japanese);
   text.append("（").append(SjisToUtf8(IoErrorMessage(code, path))).append("） / ");
-  return text.append(english).append(": ").append(EnglishReason(code));
+  return text.append(EnglishFailure(english, code));
+}
+
+std::string EnglishFailure(std::string_view english, int code) {
+  return std::string(english).append(": ").append(EnglishReason(code));
 }
 
 }  // namespace quillivar

@@ -30,5 +30,7 @@ class RunLog {
 // "JAPANESE（the system's message for `code`） / ENGLISH: strerror".
 std::string FailureText(std::string_view japanese, std::string_view english, int code,
                         const std::string& path);
+// Its English half: "ENGLISH: strerror".
+std::string EnglishFailure(std::string_view english, int code);
 
 }  // namespace quillivar

@@ -1,6 +1,7 @@
 #include "refresh/stop_signal.h"
 
 #include <cstdlib>
+#include <initializer_list>
 
 namespace quillivar {
 
@@ -27,8 +28,9 @@ void InstallStopSignalHandlers() {
   // Restarting keeps file writes and reads free of EINTR; the network wait
   // passes the pump every 20 ms whatever its poll returns.
   action.sa_flags = SA_RESTART | SA_RESETHAND;
-  HandleUnlessIgnored(SIGINT, action);
-  HandleUnlessIgnored(SIGTERM, action);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2}) {
+    HandleUnlessIgnored(signal, action);
+  }
 }
 
 void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }

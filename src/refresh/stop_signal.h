@@ -1,5 +1,7 @@
-// Ctrl-C and SIGTERM as 中止: the handler only records the signal; the
-// terminal's event pump turns it into the run's abort request.
+// Ctrl-C, SIGTERM and the other signals that would end the command without
+// a word (SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2) as 中止: the handler only
+// records the signal; the terminal's event pump turns it into the run's
+// abort request.
 #pragma once
 
 #include <csignal>
@@ -8,10 +10,10 @@
 
 namespace quillivar {
 
-// The first SIGINT or SIGTERM received, 0 before one.
+// The first stop signal received, 0 before one.
 extern volatile std::sig_atomic_t gStopSignal;
 
-// A second signal of either kind ends the program at once, as if no handler
+// A second signal of the same kind ends the program at once, as if no handler
 // were installed, in case the run is stuck where it cannot see the first. A
 // signal ignored when the program started (a background job of a script)
 // stays ignored.

@@ -49,6 +49,11 @@ class Run {
     try {
       StockRows.assign(kStockRowSlots, 0);
       rows_.reserve(kStockRowSlots);
+      // A selection lost with its file would otherwise empty the list
+      // without a word.
+      if (SelectsNoRow(selection_) && !observer_.MayWriteEmptyList()) {
+        return Ended(End::Kept, Texts().kept);
+      }
       observer_.ShowStatus(Texts().started);
       if (!Collect()) return Ended(End::Aborted, Texts().aborted);
       return WriteOut(target);

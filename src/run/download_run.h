@@ -34,6 +34,10 @@ class RunObserver : public FetchProgress {
   // The new list looks unlike the site's list, for the reasons in `facts`
   // (SuspectListFacts): true when it may replace the earlier list all the same.
   virtual bool MayReplaceSuspectList(const Text& facts) = 0;
+  // No market or no industry is selected, so the new list will be empty:
+  // true when it may replace the earlier list all the same. Asked before any
+  // request.
+  virtual bool MayWriteEmptyList() = 0;
 };
 
 // Where the run writes its list. The window opens it at the write-out; the
@@ -45,7 +49,8 @@ struct ListTarget {
 };
 
 struct RunResult {
-  // Kept: the new list looked unlike the site's; the earlier one stays.
+  // Kept: the new list would be empty or looked unlike the site's, and the
+  // user kept the earlier one.
   // CannotWrite: the list could not be opened; it is as it was.
   // WriteFailed: an error while the list was written, before it was in place.
   // Failed: any other error; the list as it was, or replaced but not synced.

@@ -1,6 +1,9 @@
 #include "settings/settings_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "catalogue/catalogue.h"
 #include "text/code_page.h"
@@ -12,7 +15,13 @@ namespace quillivar {
 bool ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags,
                       std::optional<SettingsDamage>* damage) {
   const std::string path = exeDir + kSettingsFileName;
-  if (!RegularFileExists(path)) return false;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return false;
+    ThrowIoError(errno, path);
+  }
+  // A FIFO would hold the start until something wrote to it.
+  if (!S_ISREG(info.st_mode)) ThrowIoError(ENODEV, path);
   TextFileReader reader(path);
   int lineNumber = 0;
   for (bool& flag : flags) {
@@ -44,6 +53,13 @@ SettingsRead ReadSelectionAtStart(const std::string& exeDir) {
   SettingsRead read;
   try {
     read.found = ReadSettingsFile(exeDir, read.flags, &read.damage);
+  } catch (const IoError& error) {
+    const Text path = LenientSjis(exeDir + kSettingsFileName);
+    read.found = true;
+    read.errorCode = error.Code();
+    read.failure = error.Code() == ENODEV
+                       ? path + Sjis(" はファイルではありません")
+                       : path + Sjis(" が読めません（") + error.Message() + Sjis("）");
   } catch (...) {
     read.found = true;
     read.failure = MessageOfCurrentException();

@@ -20,10 +20,11 @@ struct SettingsDamage {
   bool missing = false;
 };
 
-// Sets flag k when line k is exactly "True"; false when there is no file (or
-// a folder of that name), which leaves every flag as it is. Throws IoError
-// when the file cannot be opened or read; the flags of the lines read before
-// keep their values. `damage`, when given, learns of the first unsound line;
+// Sets flag k when line k is exactly "True"; false when there is no file,
+// which leaves every flag as it is. Throws IoError when the file cannot be
+// opened or read, and with ENODEV, before opening it, when it is no regular
+// file (a FIFO, a device, a folder); the flags of the lines read before keep
+// their values. `damage`, when given, learns of the first unsound line;
 // lines after the last flag do not count.
 bool ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags,
                       std::optional<SettingsDamage>* damage = nullptr);
@@ -40,7 +41,10 @@ void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags);
 struct SettingsRead {
   bool found = false;       // the file is there
   SelectionFlags flags{};   // the lines read; false where none was
-  std::optional<Text> failure;  // the error box's message when the read failed
+  // The error box's message when the read failed: "PATH が読めません（CAUSE）"
+  // or "PATH はファイルではありません".
+  std::optional<Text> failure;
+  int errorCode = 0;  // its errno: ENODEV for no regular file
   // A file that lost lines or was edited by hand: its selection is not the
   // one the user saved, so it is never taken without a word.
   std::optional<SettingsDamage> damage;

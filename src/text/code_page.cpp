@@ -3,17 +3,34 @@
 #include <iconv.h>
 
 #include <array>
+#include <initializer_list>
 #include <cerrno>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <utility>
 
 namespace quillivar {
 namespace {
 
+// glibc unloads a conversion module some closes after its last converter,
+// and loading it again takes a file descriptor: one converter of each
+// direction stays open, so that the message of a process out of descriptors
+// can still be converted and shown.
+void KeepConversionModulesLoaded() {
+  [[maybe_unused]] static const bool kept = [] {
+    for (const auto& [to, from] : {std::pair{"CP932", "UTF-8"}, std::pair{"UTF-16LE", "CP932"},
+                                   std::pair{"UTF-8", "UTF-16LE"}}) {
+      iconv_open(to, from);  // never closed
+    }
+    return true;
+  }();
+}
+
 class Iconv {
  public:
   Iconv(const char* to, const char* from) : handle_(iconv_open(to, from)) {
+    KeepConversionModulesLoaded();
     if (handle_ == reinterpret_cast<iconv_t>(-1)) {
       throw std::runtime_error(std::string("iconv cannot convert from ") +
                                from + " to " + to);

@@ -92,7 +92,9 @@ bool RegularFileExists(const std::string& path) {
 }
 
 TextFileReader::TextFileReader(const std::string& path) : path_(path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  // A FIFO put in the file's place then reads as empty or fails; it is
+  // never waited on.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd_ < 0) ThrowIoError(errno, path_);
 }
 

@@ -165,6 +165,13 @@ bool ClickFocusedButtonOnEnter(QWidget& window, QKeyEvent& event) {
   return true;
 }
 
+KeyRepeatsIgnored::KeyRepeatsIgnored() { QCoreApplication::instance()->installEventFilter(this); }
+
+bool KeyRepeatsIgnored::eventFilter(QObject*, QEvent* event) {
+  const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+  return key && static_cast<QKeyEvent*>(event)->isAutoRepeat();
+}
+
 void FitCaptions(QWidget& window) {
   for (QAbstractButton* control : window.findChildren<QAbstractButton*>()) {
     if (!control->isWindow()) FitCaption(*control);

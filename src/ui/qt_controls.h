@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFont>
+#include <QObject>
 #include <QRect>
 
 class QKeyEvent;
@@ -28,6 +29,18 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
 // No button is a default button, so Enter that reaches a window from its
 // focused push button clicks that button, as Space does. True when it did.
 bool ClickFocusedButtonOnEnter(QWidget& window, QKeyEvent& event);
+
+// While it lives, no widget of the application sees a key's automatic
+// repeats: a held key presses no button and toggles no check box, so the
+// Enter that confirmed a run cannot go on to press 中止, nor the Enter on
+// ダウンロード開始 answer the box it opened.
+class KeyRepeatsIgnored : public QObject {
+ public:
+  KeyRepeatsIgnored();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 // Makes the caption of every check box, radio button and push button inside
 // `window` readable, keeping each one's left, top and height: a caption too

@@ -1,6 +1,8 @@
 #include "testkit/x11/scenarios.h"
 
+#include <X11/keysym.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,6 +105,12 @@ class Program {
     std::lock_guard lock(mutex_);
     return status_.empty() ? std::string() : status_.back().second;
   }
+  // Waits until `count` boxes have shown; all of them so far.
+  std::vector<std::string> WaitForBoxes(std::size_t count, milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, limit, [&] { return boxes_.size() >= count; });
+    return boxes_;
+  }
   std::optional<int> WaitForExit(milliseconds limit) {
     const auto deadline = Clock::now() + limit;
     while (!exitStatus_ && Clock::now() < deadline) {
@@ -129,6 +137,10 @@ class Program {
       while ((end = pending.find('\n')) != std::string::npos) {
         const std::string line = pending.substr(0, end);
         pending.erase(0, end + 1);
+        if (line.starts_with("box ")) {
+          boxes_.push_back(line.substr(line.find(' ', 4) + 1));
+          continue;
+        }
         const std::size_t space = line.find(' ');
         if (space == std::string::npos) continue;
         const Clock::time_point when{Clock::duration(std::stoll(line.substr(0, space)))};
@@ -145,12 +157,20 @@ class Program {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::pair<Clock::time_point, std::string>> status_;
+  std::vector<std::string> boxes_;
 };
 
-// A scratch program folder with every box checked and an earlier list.
+// A scratch program folder with its settings and an earlier list.
 struct Folder {
-  Folder() {
-    WriteUserSetting(dir.Dir());
+  explicit Folder(Settings settings = Settings::Everything) {
+    const std::string path = dir.File("UserSetting.dat");
+    switch (settings) {
+      case Settings::Everything: WriteUserSetting(dir.Dir()); break;
+      case Settings::Nothing: WriteUserSetting(dir.Dir(), [](int) { return false; }); break;
+      // A regular file whose every read fails, for root too.
+      case Settings::Unreadable: ::symlink("/proc/self/mem", path.c_str()); break;
+      case Settings::Fifo: ::mkfifo(path.c_str(), 0600); break;
+    }
     WriteBytes(dir.File("brand_code.csv"), kPreviousList);
   }
   std::string List() const { return ReadBytes(dir.File("brand_code.csv")); }
@@ -257,13 +277,55 @@ std::string FullList() {
 
 namespace {
 
+// The boxes are captioned with the program's file name.
+constexpr const char* kBoxTitle = "quillivar_x11_program";
+
+// Presses Return on the window titled `title` until it goes: a box just
+// mapped may not take keys yet.
+void PressUntilGone(XUser& user, const std::string& title) {
+  const auto box = user.WaitForActiveWindow(title, kWindowLimit);
+  if (!box) throw std::runtime_error("no window " + title);
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    user.PressReturn();
+    const auto deadline = Clock::now() + milliseconds(1500);
+    while (Clock::now() < deadline) {
+      const auto active = user.ActiveWindow();
+      if (!active || active->id != box->id) return;
+      std::this_thread::sleep_for(milliseconds(10));
+    }
+  }
+  throw std::runtime_error("the window " + title + " stays");
+}
+
+// Return on the box that shows as the `count`-th.
+void AnswerBox(XUser& user, Program& program, std::size_t count) {
+  const std::string name = program.WaitForBoxes(count, kWindowLimit).back();
+  PressUntilGone(user, name.starts_with("YesNoBox") ? "確認" : kBoxTitle);
+}
+
 // A scratch folder, a site, the program on them, and a user at its window.
 struct Session {
-  Session(const XServer& server, SiteScript script)
-      : site(ScriptFor(std::move(script))),
+  Session(const XServer& server, SiteScript script, Settings settings = Settings::Everything)
+      : folder(settings),
+        site(ScriptFor(std::move(script))),
         program(server, site.Host(), folder.dir.Dir()),
         user(server.DisplayName()),
-        main(MainWindow(user)) {}
+        main(FirstWindow(settings)) {}
+
+  Window FirstWindow(Settings settings) {
+    if (settings == Settings::Unreadable || settings == Settings::Fifo) AnswerBox(user, program, 1);
+    return MainWindow(user);
+  }
+
+  // Alt+F4 on the idle main window until the program ends: a window that
+  // just got the focus back may not take keys yet.
+  void Close() {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      user.WaitForActiveWindow("Quillivar", milliseconds(1500));
+      user.PressAltF4();
+      if (program.WaitForExit(milliseconds(1500))) return;
+    }
+  }
 
   // What the run left once the program has exited or `limit` has passed.
   RunOutcome Outcome(milliseconds limit) {
@@ -271,6 +333,8 @@ struct Session {
     outcome.exitStatus = program.WaitForExit(limit);
     outcome.lastStatus = program.LastStatus();
     outcome.listFile = folder.List();
+    outcome.boxes = program.WaitForBoxes(0, milliseconds(0));
+    outcome.requests = site.RequestCount();
     return outcome;
   }
 
@@ -299,6 +363,44 @@ RunOutcome AbortDuring(const XServer& server, Phase phase) {
   outcome.requestsAfterAbort = requestsAfterAbort;
   if (aborted) {
     outcome.abortLatencyMs = std::chrono::duration<double, std::milli>(*aborted - clicked).count();
+  }
+  return outcome;
+}
+
+RunOutcome AnswerEmptySelection(const XServer& server, Settings settings, bool yes) {
+  Session session(server, {}, settings);
+  const std::size_t atStart = session.program.WaitForBoxes(0, milliseconds(0)).size();
+  StartRun(session.user, session.main);
+  session.program.WaitForBoxes(atStart + 1, kWindowLimit);  // the question
+  if (yes) {
+    session.user.WaitForActiveWindow("確認", kWindowLimit);
+    std::this_thread::sleep_for(milliseconds(300));  // until it takes keys
+    session.user.Press({XK_Shift_L, XK_Tab});
+    PressUntilGone(session.user, "確認");
+    AnswerBox(session.user, session.program, atStart + 2);
+  } else {
+    PressUntilGone(session.user, "確認");
+  }
+  session.program.WaitForStatus(yes ? "" : "銘柄リストは更新していません", kWindowLimit);
+  std::this_thread::sleep_for(milliseconds(300));  // time for a stray request or box
+  session.Close();
+  return session.Outcome(kWindowLimit);
+}
+
+RunOutcome HoldReturnOnConfirmation(const XServer& server, milliseconds hold) {
+  Session session(server, PagesAfter(milliseconds(300)));
+  ClickUntil(session.user, session.main, kButton1X, "確認");
+  session.user.HoldReturn(hold);
+  std::this_thread::sleep_for(milliseconds(300));  // the repeats delivered
+  const std::string afterHold = session.program.LastStatus();
+  const auto pressed = Clock::now();
+  session.user.PressReturn();
+  const auto aborted = session.program.WaitForStatus("ダウンロード中止", kWindowLimit, pressed);
+  session.Close();
+  RunOutcome outcome = session.Outcome(kWindowLimit);
+  outcome.lastStatus = afterHold;
+  if (aborted) {
+    outcome.abortLatencyMs = std::chrono::duration<double, std::milli>(*aborted - pressed).count();
   }
   return outcome;
 }

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "testkit/x11/x_display.h"
 
@@ -27,6 +28,8 @@ struct RunOutcome {
   int requestsAfterAbort = 0;   // reaching it once the run showed the abort
   std::string listFile;         // brand_code.csv afterwards
   std::optional<int> exitStatus;  // after the final Alt+F4 or the close
+  std::vector<std::string> boxes;  // "ObjectName:text" of each box shown, UTF-8
+  std::size_t requests = 0;        // reaching the site in all
 };
 
 // The contents of brand_code.csv before each run.
@@ -38,6 +41,16 @@ RunOutcome AbortDuring(const XServer& server, Phase phase);
 RunOutcome CloseDuringRun(const XServer& server);
 // Alt+F4 while pages take 300 ms each, then 中止.
 RunOutcome CloseThenAbort(const XServer& server);
+
+// UserSetting.dat as a run finds it.
+enum class Settings { Everything, Nothing, Unreadable, Fifo };
+// ダウンロード開始, OK by Return, then the empty-selection question answered
+// by Return (the default, いいえ) or, `yes`, by Shift+Tab to はい and Return,
+// and the final box by Return; a box at start is closed by Return too.
+RunOutcome AnswerEmptySelection(const XServer& server, Settings settings, bool yes);
+// Return held for `hold` on the confirmation, while pages take 300 ms each;
+// then a fresh Return, which aborts. `lastStatus` is that after the hold.
+RunOutcome HoldReturnOnConfirmation(const XServer& server, milliseconds hold);
 
 // Each window with its title bar and borders, as first shown.
 struct Placement {

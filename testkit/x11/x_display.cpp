@@ -210,16 +210,20 @@ void XUser::Key(unsigned long keysym, bool down) {
   XFlush(display_);
 }
 
-void XUser::PressReturn() {
-  Key(XK_Return, true);
-  Key(XK_Return, false);
+void XUser::Press(std::initializer_list<unsigned long> keysyms) {
+  for (const unsigned long keysym : keysyms) Key(keysym, true);
+  for (auto key = std::rbegin(keysyms); key != std::rend(keysyms); ++key) Key(*key, false);
 }
 
-void XUser::PressAltF4() {
-  Key(XK_Alt_L, true);
-  Key(XK_F4, true);
-  Key(XK_F4, false);
-  Key(XK_Alt_L, false);
+void XUser::PressReturn() { Press({XK_Return}); }
+
+void XUser::PressAltF4() { Press({XK_Alt_L, XK_F4}); }
+
+void XUser::HoldReturn(milliseconds duration) {
+  XAutoRepeatOn(display_);
+  Key(XK_Return, true);
+  std::this_thread::sleep_for(duration);
+  Key(XK_Return, false);
 }
 
 }  // namespace quillivar::x11

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,6 +79,11 @@ class XUser {
   Clock::time_point Click(const Window& window, int x, int y);
   void PressReturn();
   void PressAltF4();
+  // The keys pressed in order and released in reverse.
+  void Press(std::initializer_list<unsigned long> keysyms);
+  // Return held down for `duration`: the X server repeats it, as a
+  // keyboard does, after its auto-repeat delay.
+  void HoldReturn(milliseconds duration);
 
  private:
   void Key(unsigned long keysym, bool down);

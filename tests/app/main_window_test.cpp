@@ -242,10 +242,10 @@ TEST_F(MainWindowTest, AListThatCannotBeOpenedIsToldInTheInformationBox) {
   std::filesystem::create_directory(dir.File("brand_code.csv"));
   Start();
   boxes.Then(BoxAnswer::kOk);
-  boxes.Then(BoxAnswer::kOk);
+  boxes.Then(BoxAnswer::kOk);  // はい to the empty list
   QTest::mouseClick(form1->Button1, Qt::LeftButton);
-  ASSERT_EQ(boxes.seen.size(), 2u);
-  EXPECT_EQ(boxes.seen[1], "InformationBox:ファイルが書き込めません");
+  ASSERT_EQ(boxes.seen.size(), 3u);
+  EXPECT_EQ(boxes.seen[2], "InformationBox:ファイルが書き込めません");
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("brand_code.csv")));
   EXPECT_TRUE(form1->Button1->isEnabled());
   EXPECT_FALSE(form1->Timer1->isActive());
@@ -311,6 +311,7 @@ TEST_F(MainWindowBoxTest, WithNoIndustryTheTimerRunsUntilTheFinalBoxIsClosed) {
   Start(30);
   for (const IndustryEntry& industry : IndustryCatalogue()) form2->SetCheckBoxChecked(industry.checkBox, false);
   boxes.Then(PressOk);
+  boxes.Then(PressOk);  // はい: replace the list with an empty one
   boxes.Then([this](QMessageBox* box) {
     const std::size_t before = statusTexts.size();
     QTest::qWait(150);
@@ -380,7 +381,8 @@ TEST_F(MainWindowTest, AnErrorWhileCreatingIsShownAndStartUpGoesOn) {
     created = std::make_unique<TForm1>(*internet, TForm1::Options{site.Host(), 2000, dir.Dir()});
   }
   ASSERT_EQ(boxes.seen.size(), 1u);
-  EXPECT_EQ(boxes.seen[0], "ErrorBox:オープンしたファイルが多すぎます.");
+  EXPECT_EQ(boxes.seen[0],
+            "ErrorBox:" + dir.Dir() + "UserSetting.dat が読めません（オープンしたファイルが多すぎます）.");
   EXPECT_EQ(created->ExeDir, dir.Dir());
   for (bool flag : created->LoadedSelection) EXPECT_FALSE(flag);
 }

@@ -69,7 +69,7 @@ TEST(CurlInternetTest, FollowsAtMostTenRedirectsOverHttp) {
   EXPECT_EQ(request->Failure(), std::nullopt);
   request.reset();
   for (const auto& [path, kind] : {std::pair{"/hop/11", TransferFailure::Kind::TooManyRedirects},
-                                    std::pair{"/away", TransferFailure::Kind::Other}}) {
+                                    std::pair{"/away", TransferFailure::Kind::RedirectedElsewhere}}) {
     request = session->OpenUrl(base + path);
     ASSERT_NE(request, nullptr);
     ASSERT_TRUE(request->Failure()) << path;

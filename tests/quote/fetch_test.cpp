@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
+#include <thread>
 
 #include "catalogue/catalogue.h"
 #include "quote/curl_internet.h"
@@ -12,6 +18,7 @@
 #include "support/fake_ui.h"
 #include "testkit/list_page.h"
 #include "testkit/loopback_site.h"
+#include "testkit/temp_dir.h"
 #include "support/rows_text.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -228,6 +235,35 @@ TEST_F(CurlFetchTest, ThreePagesComeBackInPageOrderOverOneConnection) {
   EXPECT_EQ(std::count(ports.begin(), ports.end(), ports.front()), 3);
 }
 
+// A TLS server, openssl's own, whose certificate nobody signed.
+class SelfSignedTlsServer {
+ public:
+  SelfSignedTlsServer() {
+    const std::string key = dir.File("key.pem"), cert = dir.File("cert.pem");
+    const std::string made = "openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -days 1 "
+                             "-keyout " + key + " -out " + cert + " 2>/dev/null";
+    if (std::system(made.c_str()) != 0) throw std::runtime_error("openssl req");
+    const std::string port = std::to_string(testing::ClosedPort());
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::execlp("openssl", "openssl", "s_server", "-quiet", "-accept", port.c_str(), "-cert",
+               cert.c_str(), "-key", key.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    url = "https://127.0.0.1:" + port + "/";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // until it listens
+  }
+  ~SelfSignedTlsServer() {
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  std::string url;
+
+ private:
+  testing::TempDir dir;
+  pid_t pid_ = -1;
+};
+
 // How each way a site fails ends the fetch: the rows, or the page's error
 // with its cause, after the tries that cause is worth.
 TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
@@ -256,6 +292,7 @@ TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
   };
   const std::string withZero = pageOne.substr(0, 300) + '\0' + pageOne.substr(300);
   const auto endless = [](std::size_t sent) { return std::string(sent < (2 << 20) ? 4096 : 0, ' '); };
+  const SelfSignedTlsServer tls;
   const std::vector<Case> cases = {
       {"404 on page 2", onPageTwo({.status = 404, .body = "gone"}),
        "2 ページ目: 相場サイトがエラー 404 を返しました", 2},
@@ -310,6 +347,24 @@ TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
        "1 ページ目: ページが 1 MiB を超えています", 1, {.pageBytes = 1 << 20}},
       {"a zero byte", [&](const SiteRequest&) { return Reply{.body = withZero}; },
        "1 ページ目: ページにゼロのバイトがあります", 1},
+      {"a header line over the limit",
+       onPageTwo({.headers = "X-Big: " + std::string(200 * 1024, 'x') + "\r\n"}),
+       "2 ページ目: 応答ヘッダーが大きすぎます", 2},
+      {"all headers over the limit",
+       onPageTwo({.headers = [] {
+         std::string lines;
+         for (int i = 0; i < 400; ++i) lines += "X-Line: " + std::string(1000, 'x') + "\r\n";
+         return lines;
+       }()}),
+       "2 ページ目: 応答ヘッダーが大きすぎます", 2},
+      {"an unverifiable certificate", onPageTwo(Reply::Redirect(tls.url)),
+       "2 ページ目: 相場サイトが https に転送しましたが証明書を確かめられません", 2},
+      {"to ftp", onPageTwo(Reply::Redirect("ftp://127.0.0.1/")),
+       "2 ページ目: 相場サイトが http でも https でもない所へ転送しました", 2},
+      {"to a file", onPageTwo(Reply::Redirect("file:///etc/passwd")),
+       "2 ページ目: 相場サイトが http でも https でもない所へ転送しました", 2},
+      {"gzip", onPageTwo({.headers = "Content-Encoding: gzip\r\n", .body = pageOne}),
+       "2 ページ目: 相場サイトが頼んでいない圧縮をかけて返しました", 2},
   };
   options.stallTimeout = std::chrono::milliseconds(300);
   options.lowSpeedBytesPerSecond = 100;

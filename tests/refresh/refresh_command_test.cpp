@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -128,14 +129,18 @@ TEST(RefreshCommandTest, SettingsThatSelectNothingOrCannotBeReadExit1BeforeAnyRe
       {"", "UserSetting.dat が読めません（ファイルが見つかりません） / cannot read "},
       {UserSettingText([](int line) { return line > 10; }), "no market is selected in "},
       {UserSettingText([](int line) { return line <= 10; }), "no industry is selected in "},
-      {"/proc/self/mem", "I/O エラー (5)"},  // a regular file whose every read fails, for root too
+      // A regular file whose every read fails, for root too.
+      {"/proc/self/mem", "UserSetting.dat が読めません（I/O エラー (5)） / cannot read "},
+      {"fifo", "UserSetting.dat はファイルではありません / "},
       {UserSettingText([](int) { return true; }).substr(0, 11 * 6),
        "UserSetting.dat の 12 行目がありません"},
   };
   for (const Case& settingsCase : cases) {
     LoopbackSite site(Pages(OneRowPage));
     TempDir dir;
-    if (settingsCase.settings.starts_with("/")) {
+    if (settingsCase.settings == "fifo") {
+      ::mkfifo(dir.File("UserSetting.dat").c_str(), 0600);
+    } else if (settingsCase.settings.starts_with("/")) {
       std::filesystem::create_symlink(settingsCase.settings, dir.File("UserSetting.dat"));
     } else if (!settingsCase.settings.empty()) {
       WriteBytes(dir.File("UserSetting.dat"), settingsCase.settings);
@@ -224,7 +229,8 @@ TEST(RefreshCommandTest, ANewListUnlikeTheSitesKeepsTheEarlierOneUnlessAccepted)
 }
 
 TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnceAndEndTheProcess) {
-  for (const int signal : {SIGINT, SIGTERM}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2}) {
+    SCOPED_TRACE(signal);
     LoopbackSite site(Pages(OneRowPage, "0050"));
     TempDir dir;
     WriteUserSetting(dir.Dir());
@@ -237,6 +243,7 @@ TEST(RefreshCommandTest, StopSignalsDuringAPageThatDoesNotComeAbortAtOnceAndEndT
     EXPECT_LT(result.secondsAfterSignal, 2.0);
     EXPECT_TRUE(Contains(result.output, "\nダウンロード中止\n")) << result.output;
     EXPECT_TRUE(Contains(LastLine(result.output), "中止 / aborted")) << result.output;
+    EXPECT_TRUE(Contains(LastLine(result.output), std::string("SIG") + ::sigabbrev_np(signal)));
     EXPECT_EQ(ReadBytes(dir.File("brand_code.csv")), "previous\r\n");
     EXPECT_EQ(FilesIn(dir), 3u);  // no temporary file left behind, the lock file kept
   }

@@ -92,24 +92,28 @@ TEST_F(DownloadRunTest, StartsInTheOrderOfItsSteps) {
   EXPECT_EQ(result.message, kFinished);
 }
 
-TEST_F(DownloadRunTest, NoIndustrySelectedEmptiesTheFile) {
-  for (const IndustryEntry& industry : IndustryCatalogue()) ui.checkBoxes[industry.checkBox] = false;
-  WriteBytes(dir.File("brand_code.csv"), "a much longer earlier list\r\n");
-  Run();
-  EXPECT_TRUE(fetched.empty());
-  EXPECT_TRUE(OutputExists());
-  EXPECT_EQ(Output(), "");
-  EXPECT_EQ(result.end, End::Written);
-}
-
-TEST_F(DownloadRunTest, IndustriesWithoutMarketsAreFetchedAndWriteNothing) {
-  for (const MarketEntry& market : MarketCatalogue()) ui.checkBoxes[market.checkBox] = false;
+// いいえ keeps the earlier list and asks the site for nothing; はい runs as
+// ever: the industries selected are fetched and the list is written empty.
+TEST_F(DownloadRunTest, AnEmptySelectionIsAskedAboutBeforeAnyRequest) {
+  const std::string earlier = "1301," + Sjis("東証1部,見本水産,水産・農林業") + "\r\n";
   Serve("0050", {Row("1301", "東証1部", "見本水産", "水産・農林業")});
-  Run();
-  EXPECT_EQ(fetched.size(), 33u);
-  EXPECT_EQ(result.stockRows, 1u);
-  EXPECT_EQ(Output(), "");
-  EXPECT_EQ(result.end, End::Written);
+  for (const CheckBoxRange cleared : {kIndustryBoxes, kMarketBoxes}) {
+    for (const bool yes : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << cleared.first << (yes ? " はい" : " いいえ"));
+      ui = FakeUi();
+      ui.CheckAll(true);
+      for (int box = cleared.first; box <= cleared.last; ++box) ui.checkBoxes[box] = false;
+      ui.writeEmptyList = yes;
+      fetched.clear();
+      WriteBytes(dir.File("brand_code.csv"), earlier);
+      Run();
+      EXPECT_EQ(ui.events.front(), "empty?");
+      EXPECT_EQ(fetched.size(), yes && cleared.first == kMarketBoxes.first ? 33u : 0u);
+      EXPECT_EQ(Output(), yes ? "" : earlier);
+      EXPECT_EQ(result.end, yes ? End::Written : End::Kept);
+      EXPECT_EQ(result.message, yes ? kFinished : Sjis("銘柄リストは更新していません"));
+    }
+  }
 }
 
 TEST_F(DownloadRunTest, SkipsUnselectedIndustries) {

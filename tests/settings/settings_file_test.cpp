@@ -140,17 +140,25 @@ TEST_F(SettingsFileTest, ReadsLfOnlyLinesAndIgnoresLinesAfterTheFortyThird) {
   EXPECT_TRUE(Checked().empty());
 }
 
-TEST_F(SettingsFileTest, NoFileOrAFolderOfThatNameIsSilentAndClearsEveryBox) {
+// A folder or a FIFO of that name is named; a FIFO is never opened, so the
+// start does not wait for a writer.
+TEST_F(SettingsFileTest, NoFileIsSilentAndAFolderOrAFifoIsNamed) {
   StartUp();
   EXPECT_TRUE(Checked().empty());
   EXPECT_FALSE(read.found);
   EXPECT_EQ(read.failure, std::nullopt);
 
-  std::filesystem::create_directory(Path());
-  StartUp();
-  EXPECT_TRUE(Checked().empty());
-  EXPECT_FALSE(read.found);
-  EXPECT_EQ(read.failure, std::nullopt);
+  for (const bool fifo : {false, true}) {
+    if (fifo) {
+      std::filesystem::remove(Path());
+      ASSERT_EQ(::mkfifo(Path().c_str(), 0600), 0);
+    } else {
+      std::filesystem::create_directory(Path());
+    }
+    StartUp();
+    EXPECT_TRUE(Checked().empty());
+    EXPECT_EQ(read.failure, Path() + Sjis(" はファイルではありません"));
+  }
 }
 
 TEST_F(SettingsFileTest, SavingThenReadingGivesTheSameBoxes) {
@@ -222,7 +230,7 @@ TEST_F(SettingsFileTest, AReadFailingMidFileKeepsTheLinesBeforeAndCreationGoesOn
     read = ReadSelectionAtStart(dir.Dir());
     ASSERT_EQ(failing.Failures(), 1) << "the fault never reached the reader";
   }
-  EXPECT_EQ(read.failure, Sjis("I/O エラー (5)"));
+  EXPECT_EQ(read.failure, Path() + Sjis(" が読めません（I/O エラー (5)）"));
   EXPECT_TRUE(read.found);
   SelectionFlags expected{};
   expected[0] = expected[2] = true;
@@ -237,7 +245,7 @@ TEST_F(SettingsFileTest, AFileThatOpensButCannotBeReadIsReported) {
     FailingFileBytes failing({.failingRead = 1, .code = EIO});
     read = ReadSelectionAtStart(dir.Dir());
   }
-  EXPECT_EQ(read.failure, Sjis("I/O エラー (5)"));
+  EXPECT_EQ(read.failure, Path() + Sjis(" が読めません（I/O エラー (5)）"));
   EXPECT_EQ(read.flags, (SelectionFlags{}));
   EXPECT_EQ(OpenFileCount(), openBefore);
 }

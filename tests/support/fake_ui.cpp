@@ -58,6 +58,11 @@ bool FakeUi::MayReplaceSuspectList(const Text& facts) {
   return replaceSuspectList;
 }
 
+bool FakeUi::MayWriteEmptyList() {
+  events.push_back("empty?");
+  return writeEmptyList;
+}
+
 bool FakeUi::IsChecked(int checkBox) const { return checkBoxes.at(checkBox); }
 
 void FakeUi::SetChecked(int checkBox, bool checked) {

@@ -21,12 +21,13 @@ class FakeUi : public EventPump, public RunObserver, public CheckBoxes {
   FakeUi();
 
   // Events, in order, as readable UTF-8: "suspect:…", "status:…",
-  // "started:0050", "fetched:3" ("fetched:aborted"), "page", "retry:…",
+  // "started:0050", "fetched:3" ("fetched:aborted"), "page", "retry:…", "empty?",
   // "check:12=1".
   std::vector<std::string> events;
   std::vector<Text> statusTexts;  // raw Shift-JIS, in order
 
   bool replaceSuspectList = false;  // the answer to every such question
+  bool writeEmptyList = false;      // likewise
   long long pumpCount = 0;
   bool abortRequested = false;      // the abort point's flag
   std::array<bool, kCheckBoxNumbers> checkBoxes{};  // index = check box number
@@ -46,6 +47,7 @@ class FakeUi : public EventPump, public RunObserver, public CheckBoxes {
   void PageStarted() override;
   void Retrying(const Text& status) override;
   bool MayReplaceSuspectList(const Text& facts) override;
+  bool MayWriteEmptyList() override;
   bool IsChecked(int checkBox) const override;
   void SetChecked(int checkBox, bool checked) override;
 

@@ -1,7 +1,9 @@
 // The program driven through a real X server: 中止 and closing answer in
-// every phase of a run, and the main window's frame is centred.
+// every phase of a run, an empty selection is asked about, a held key
+// presses nothing, and the main window's frame is centred.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "testkit/x11/scenarios.h"
@@ -43,6 +45,57 @@ TEST_F(WindowSystemTest, AltF4ThenAbortEndsOnTheAbortAndExits) {
   EXPECT_EQ(outcome.lastStatus, "ダウンロード中止");
   EXPECT_LE(outcome.requestsAfterClick, 1);
   EXPECT_EQ(outcome.listFile, kPreviousList);
+}
+
+// Every selection that would empty the list, lost or unreadable ones
+// included, is asked about; a held Return confirms and nothing more.
+TEST_F(WindowSystemTest, AnEmptySelectionIsAskedAboutAndAHeldReturnPressesNothing) {
+  const std::string confirm = "ConfirmationBox:", question =
+      "YesNoBox:市場または業種が一つも選ばれていません。brand_code.csv を空のリストで置き換えますか？";
+  const std::string kept = "銘柄リストは更新していません";
+  struct Case {
+    const char* name;
+    std::function<RunOutcome()> run;
+    std::vector<std::string> boxes;  // a part of each box's "Name:text", in order
+    std::string list;
+    std::string lastStatus;  // "": not an empty selection, so a run that 中止 ended
+  };
+  const auto answered = [this](Settings settings, bool yes) {
+    return [settings, yes] { return AnswerEmptySelection(*server, settings, yes); };
+  };
+  const std::vector<Case> cases = {
+      {"nothing selected, いいえ", answered(Settings::Nothing, false), {confirm, question},
+       kPreviousList, kept},
+      {"nothing selected, はい", answered(Settings::Nothing, true),
+       {confirm, question, "InformationBox:銘柄リストのダウンロードが終了しました。"}, "", ""},
+      {"unreadable", answered(Settings::Unreadable, false),
+       {"/UserSetting.dat が読めません（I/O エラー (5)）.", confirm, question}, kPreviousList, kept},
+      {"FIFO", answered(Settings::Fifo, false),
+       {"/UserSetting.dat はファイルではありません.", confirm, question}, kPreviousList, kept},
+      {"Return held 1.5 s", [] { return HoldReturnOnConfirmation(*server, milliseconds(1500)); },
+       {confirm}, kPreviousList, ""},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    const RunOutcome outcome = test.run();
+    ASSERT_EQ(outcome.boxes.size(), test.boxes.size()) << testing::PrintToString(outcome.boxes);
+    for (std::size_t i = 0; i < test.boxes.size(); ++i) {
+      EXPECT_NE(outcome.boxes[i].find(test.boxes[i]), std::string::npos) << outcome.boxes[i];
+    }
+    EXPECT_EQ(outcome.listFile, test.list);
+    EXPECT_EQ(outcome.exitStatus, 0);
+    if (test.lastStatus.empty() && test.list == kPreviousList) {
+      // The run went on through the repeats, and a fresh Return aborted it.
+      EXPECT_NE(outcome.lastStatus, "ダウンロード中止");
+      EXPECT_GE(outcome.requests, 3u);
+      EXPECT_GE(outcome.abortLatencyMs, 0.0);
+    } else {
+      EXPECT_EQ(outcome.requests, 0u);
+      if (!test.lastStatus.empty()) {
+        EXPECT_EQ(outcome.lastStatus, test.lastStatus);
+      }
+    }
+  }
 }
 
 TEST_F(WindowSystemTest, EachWindowWithItsFrameIsCentredOnTheScreen) {
