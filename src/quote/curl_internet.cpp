@@ -120,6 +120,16 @@ class CurlRequest : public InternetRequest {
 
   std::optional<TransferFailure> Failure() const override { return failure_; }
 
+  std::optional<std::uint64_t> AnnouncedLength() const override {
+    curl_off_t length = -1;
+    if (!responseBegun_ ||
+        curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK ||
+        length < 0) {
+      return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(length);
+  }
+
   void FailToStart() { failure_ = TransferFailure{.detail = CURLE_FAILED_INIT}; }
 
   std::size_t Read(char* buffer, std::size_t capacity) override {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,8 @@ struct TransferFailure {
                      // came slower than the low-speed limit for as long
     TooManyRedirects,  // more redirects than the client follows (a loop)
     HttpStatus,      // the final answer's status is outside 200-299
+    TooLarge,        // the body is longer than a page may be (detail: MiB)
+    ZeroByte,        // the body holds a zero byte, which no page text has
     HeadersTooLarge,  // a response's headers beyond the client's limits
     CertificateUnverified,  // redirected to https, whose certificate fails
     RedirectedElsewhere,    // redirected to a scheme other than http or https
@@ -53,6 +56,9 @@ class InternetRequest {
   // Why the request failed: right after OpenUrl, or once Read has returned
   // 0. None while it goes well, when the whole body came, and after an abort.
   virtual std::optional<TransferFailure> Failure() const = 0;
+  // The body's length as the response announced it, once OpenUrl has
+  // returned; none when it announced none.
+  virtual std::optional<std::uint64_t> AnnouncedLength() const { return std::nullopt; }
 };
 
 class InternetSession {

@@ -39,6 +39,10 @@ Text TransferFailureText(const TransferFailure& failure) {
       return Sjis("相場サイトがエラー ") + number + Sjis(" を返しました");
     case Kind::TooManyRedirects:
       return Sjis("相場サイトのリダイレクトが ") + number + Sjis(" 回を超えました");
+    case Kind::TooLarge:
+      return Sjis("ページが ") + number + Sjis(" MiB を超えています");
+    case Kind::ZeroByte:
+      return Sjis("ページにゼロのバイトがあります");
     case Kind::HeadersTooLarge:
       return Sjis("応答ヘッダーが大きすぎます");
     case Kind::CertificateUnverified:
@@ -55,13 +59,43 @@ Text TransferFailureText(const TransferFailure& failure) {
 
 namespace {
 
+Text IndustryName(const Text& industryCode) {
+  return Sjis("「") + IndustryNameOfCode(industryCode) + Sjis("」");
+}
+
 // "「建設業」の 2 ページ目"
 Text PageName(const Text& industryCode, long long pageNumber) {
-  return Sjis("「") + IndustryNameOfCode(industryCode) + Sjis("」の ") +
-         IntToText(pageNumber) + Sjis(" ページ目");
+  return IndustryName(industryCode) + Sjis("の ") + IntToText(pageNumber) + Sjis(" ページ目");
+}
+
+// "100,000": a bound reads better with its thousands marked.
+Text GroupedDigits(std::size_t number) {
+  const Text digits = IntToText(static_cast<long long>(number));
+  Text grouped;
+  for (std::size_t at = 0; at < digits.size(); ++at) {
+    if (at > 0 && (digits.size() - at) % 3 == 0) grouped.push_back(',');
+    grouped.push_back(digits[at]);
+  }
+  return grouped;
+}
+
+const Text& NotUpdated() {
+  static const Text text = Sjis("。銘柄リストは更新していません");
+  return text;
 }
 
 }  // namespace
+
+Text RepeatedPageCause() { return Sjis("相場サイトが同じページを繰り返しています"); }
+
+Text RunRowsCause(std::size_t rowsBound) {
+  return Sjis("取得した銘柄が ") + GroupedDigits(rowsBound) + Sjis(" 件を超えました");
+}
+
+Text PagesBoundMessage(const Text& industryCode, long long pagesBound) {
+  return IndustryName(industryCode) + Sjis("のページが ") +
+         GroupedDigits(static_cast<std::size_t>(pagesBound)) + Sjis(" を超えました") + NotUpdated();
+}
 
 Text PageFailedMessage(const Text& industryCode, long long pageNumber,
                        const TransferFailure& failure) {
@@ -69,8 +103,8 @@ Text PageFailedMessage(const Text& industryCode, long long pageNumber,
 }
 
 Text PageFailedMessage(const Text& industryCode, long long pageNumber, const Text& cause) {
-  return PageName(industryCode, pageNumber) + Sjis("を取得できません（") + cause +
-         Sjis("）。銘柄リストは更新していません");
+  return PageName(industryCode, pageNumber) + Sjis("を取得できません（") + cause + Sjis("）") +
+         NotUpdated();
 }
 
 Text PageRetryStatus(const Text& industryCode, long long pageNumber,

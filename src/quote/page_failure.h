@@ -2,6 +2,8 @@
 // again. Shift-JIS, like every text of the program.
 #pragma once
 
+#include <cstddef>
+
 #include "quote/internet.h"
 #include "text/text.h"
 
@@ -15,6 +17,13 @@ Text PageFailedMessage(const Text& industryCode, long long pageNumber,
                        const TransferFailure& failure);
 // The same for a page that came whole but cannot be read, with its cause.
 Text PageFailedMessage(const Text& industryCode, long long pageNumber, const Text& cause);
+
+// The causes of a page that came whole but is no page of a list that ends.
+Text RepeatedPageCause();                       // rows, none new, and a link on
+Text RunRowsCause(std::size_t rowsBound);       // more rows than a run may take
+
+// The error when an industry links on past its last allowed page.
+Text PagesBoundMessage(const Text& industryCode, long long pagesBound);
 
 // The status line while the fetch waits to try the page again: retry
 // `retry` of `retries`.

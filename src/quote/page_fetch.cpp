@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 #include <thread>
+#include <unordered_set>
 
 #include "quote/page_failure.h"
 #include "quote/page_parser.h"
@@ -39,23 +40,34 @@ struct PageHandles {
   }
 };
 
+TransferFailure TooLarge(std::size_t pageBytes) {
+  return {.kind = TransferFailure::Kind::TooLarge,
+          .detail = static_cast<long>(pageBytes / (1024 * 1024))};
+}
+
 // Appends the body, normalised, to the page text, until it ends, fails or an
-// abort is seen (the abort point tells which). A body that reaches the page
-// cap is cut there and used like a read that failed part-way.
-void ReadBody(const QuoteClient& client, InternetRequest& request, Text& pageText) {
-  std::array<char, kChunkBytes + 1> buffer;
+// abort is seen (the abort point tells which). A page is whole or it fails:
+// a body past the byte bound, or one holding a zero byte, is never used in
+// part; that is its failure.
+std::optional<TransferFailure> ReadBody(const QuoteClient& client, InternetRequest& request,
+                                        Text& pageText) {
+  const std::size_t bound = client.bounds.pageBytes;
+  std::array<char, kChunkBytes> buffer;
   std::size_t rawBytes = 0;
-  while (rawBytes < kMaxPageBytes && !client.abortPoint.PumpAndTestAbort()) {
-    const std::size_t asked = std::min(kChunkBytes, kMaxPageBytes - rawBytes);
+  while (!client.abortPoint.PumpAndTestAbort()) {
+    // One byte past the bound tells that the body is too long.
+    const std::size_t asked = std::min(kChunkBytes, bound + 1 - rawBytes);
     const std::size_t count = std::min(request.Read(buffer.data(), asked), asked);
-    if (count == 0) return;
+    if (count == 0) return std::nullopt;
     rawBytes += count;
-    buffer[count] = '\0';
-    // The chunk ends at its first zero byte; the rest of the read is dropped.
-    std::string_view chunk(buffer.data(), count);
-    chunk = chunk.substr(0, chunk.find('\0'));
+    if (rawBytes > bound) return TooLarge(bound);
+    const std::string_view chunk(buffer.data(), count);
+    if (chunk.find('\0') != std::string_view::npos) {
+      return TransferFailure{.kind = TransferFailure::Kind::ZeroByte};
+    }
     AppendNormalised(pageText, chunk);
   }
+  return std::nullopt;
 }
 
 enum class PageOutcome { Read, Aborted, Failed };
@@ -75,9 +87,14 @@ PageTry TryPage(const QuoteClient& client, const std::string& url, Text& pageTex
   }
   handles.request = handles.session->OpenUrl(url);
   if (client.abortPoint.AbortSeen()) return {PageOutcome::Aborted};
+  // Refused before a byte of it is read, however its transfer went on.
+  if (handles.request->AnnouncedLength().value_or(0) > client.bounds.pageBytes) {
+    return {PageOutcome::Failed, TooLarge(client.bounds.pageBytes)};
+  }
   if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
-  ReadBody(client, *handles.request, pageText);
+  const std::optional<TransferFailure> unread = ReadBody(client, *handles.request, pageText);
   if (client.abortPoint.AbortSeen()) return {PageOutcome::Aborted};
+  if (unread) return {PageOutcome::Failed, *unread};
   if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
   return {PageOutcome::Read};
 }
@@ -127,28 +144,86 @@ std::optional<Text> FetchPage(const QuoteClient& client, const Text& industryCod
   }
 }
 
+// The page text in Shift-JIS; a body that is not UTF-8 fails its page.
+Text Converted(Text pageText, const Text& industryCode, long long pageNumber) {
+  try {
+    return Utf8ToSjisDropBom(std::move(pageText));
+  } catch (const Error& error) {
+    throw Error(PageFailedMessage(industryCode, pageNumber, error.Message()));
+  }
+}
+
+// The rows taken from an industry's earlier pages, held as their places in
+// the industry's rows, so that nothing is copied; rows compare whole.
+class EarlierRows {
+ public:
+  explicit EarlierRows(const std::vector<StockRow>& rows)
+      : rows_(rows), taken_(0, Hash{rows}, Same{rows}) {}
+
+  // The rows from `pageStart` on are some, and every one was taken before.
+  bool Repeats(std::size_t pageStart) const {
+    if (pageStart == rows_.size()) return false;
+    for (std::size_t at = pageStart; at < rows_.size(); ++at) {
+      if (!taken_.contains(at)) return false;
+    }
+    return true;
+  }
+  void Take(std::size_t pageStart) {
+    for (std::size_t at = pageStart; at < rows_.size(); ++at) taken_.insert(at);
+  }
+
+ private:
+  struct Hash {
+    const std::vector<StockRow>& rows;
+    std::size_t operator()(std::size_t at) const {
+      const StockRow& row = rows[at];
+      const std::hash<std::string_view> hash;
+      return hash(row.code) ^ (hash(row.name) * 31) ^ (hash(row.market) * 1009);
+    }
+  };
+  struct Same {
+    const std::vector<StockRow>& rows;
+    bool operator()(std::size_t a, std::size_t b) const { return rows[a] == rows[b]; }
+  };
+
+  const std::vector<StockRow>& rows_;
+  std::unordered_set<std::size_t, Hash, Same> taken_;
+};
+
 }  // namespace
 
 std::string CompiledQuoteHost() { return QUILLIVAR_QUOTE_HOST; }
 
 std::optional<std::vector<StockRow>> FetchIndustryRows(const QuoteClient& client,
-                                                       const Text& industryCode) {
+                                                       const Text& industryCode,
+                                                       std::size_t rowsTakenBefore) {
   StockRow fields;
   std::vector<StockRow> rows;
+  EarlierRows earlier(rows);
   for (long long pageNumber = 1;; ++pageNumber) {
     std::optional<Text> pageText = FetchPage(client, industryCode, pageNumber);
     if (!pageText) return std::nullopt;
-    try {
-      *pageText = Utf8ToSjisDropBom(std::move(*pageText));
-    } catch (const Error& error) {
-      throw Error(PageFailedMessage(industryCode, pageNumber, error.Message()));
-    }
+    *pageText = Converted(std::move(*pageText), industryCode, pageNumber);
     const bool lastPage = !HasNextPageLink(*pageText, industryCode, pageNumber);
+    const std::size_t pageStart = rows.size();
     if (ScanPageRows(*pageText, industryCode, fields, rows, client.abortPoint) ==
         ScanOutcome::Aborted) {
       return std::nullopt;
     }
+    if (earlier.Repeats(pageStart)) {
+      // A site that ignores the page number answers page 1 again and again.
+      if (!lastPage) throw Error(PageFailedMessage(industryCode, pageNumber, RepeatedPageCause()));
+      rows.resize(pageStart);
+      break;
+    }
+    if (rowsTakenBefore + rows.size() > client.bounds.runRows) {
+      throw Error(PageFailedMessage(industryCode, pageNumber, RunRowsCause(client.bounds.runRows)));
+    }
     if (lastPage) break;
+    if (pageNumber >= client.bounds.pages) {
+      throw Error(PagesBoundMessage(industryCode, client.bounds.pages));
+    }
+    earlier.Take(pageStart);
   }
   FinishRows(rows);
   return rows;

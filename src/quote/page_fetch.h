@@ -14,9 +14,14 @@
 
 namespace quillivar {
 
-// A page whose body reaches this size is cut there, like a read that fails
-// part-way, so that a body without end cannot exhaust memory.
-constexpr std::size_t kMaxPageBytes = 32u * 1024u * 1024u;
+// Far above any real list (the whole market is under 5,000 issues in 33
+// industries), so that a site that misbehaves ends the run, in bounded memory,
+// rather than hold it without end. Past any of them the fetch fails.
+struct FetchBounds {
+  long long pages = 500;                       // of one industry
+  std::size_t runRows = 100000;                // taken in one run, before the filter
+  std::size_t pageBytes = 32u * 1024u * 1024u;  // of one body, or announced for it
+};
 
 // How often, and after what pause, a page whose failure may pass is tried
 // again before it counts.
@@ -43,6 +48,7 @@ struct QuoteClient {
   std::string host;  // "host" or "host:port"
   RetryPolicy retries{};
   FetchProgress* progress = nullptr;  // none: nobody follows the fetch
+  FetchBounds bounds{};
 };
 
 // The host compiled into the program (QUILLIVAR_QUOTE_HOST).
@@ -51,8 +57,13 @@ std::string CompiledQuoteHost();
 // The finished rows of all pages (FinishRows); no value when an abort was
 // requested while it ran. A page that cannot be had whole, after its tries, raises an
 // Error naming the industry, the page and the cause; so does a body that is
-// not UTF-8 (its cause "UTF-8 Unknown code.").
+// not UTF-8 (its cause "UTF-8 Unknown code."), one past the byte bound or
+// holding a zero byte, and a page past the bounds. A page whose rows were
+// all taken from earlier pages is the last one if it links on no further, and
+// is not taken again; linking on, it raises an Error. `rowsTakenBefore`: the
+// rows the run took from earlier industries, for the run's bound.
 std::optional<std::vector<StockRow>> FetchIndustryRows(const QuoteClient& client,
-                                                       const Text& industryCode);
+                                                       const Text& industryCode,
+                                                       std::size_t rowsTakenBefore = 0);
 
 }  // namespace quillivar

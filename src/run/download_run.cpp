@@ -22,6 +22,7 @@ struct RunTexts {
   Text cannotWrite = Sjis("ファイルが書き込めません");
   Text aborted = Sjis("ダウンロード中止");
   Text kept = Sjis("銘柄リストは更新していません");
+  Text readingEarlier = Sjis("これまでの銘柄リストを読んでいます");
   Text industryOpen = Sjis("「");
   Text notACodeOpen = Sjis("」の銘柄に銘柄コードではない '");
   Text notACodeClose = Sjis("' があります。");
@@ -157,10 +158,12 @@ class Run {
   // False when the new list looks unlike the site's and the user keeps the
   // earlier one.
   [[nodiscard]] bool MayReplaceEarlierList(const std::string& path, const ListShape& fresh) {
+    observer_.ShowStatus(Texts().readingEarlier);
     ListShape earlier;
-    for (const StockRow& row : ReadStockList(path, abortPoint_).value_or(std::vector<StockRow>())) {
+    const bool read = ReadStockListRows(path, abortPoint_, [&](const StockRow& row) {
       if (IsStockRowSelected(selection_, row)) earlier.Add(row);
-    }
+    });
+    if (!read) earlier = ListShape();  // no list, or one past the bounds
     const std::optional<SuspectList> suspect = FindSuspectList(fresh, earlier, fetched_);
     return !suspect || observer_.MayReplaceSuspectList(SuspectListFacts(*suspect));
   }
@@ -224,9 +227,13 @@ RunResult Download(const Selection& selection, ListTarget target, const QuoteCli
                    RunObserver& observer) {
   QuoteClient followed = client;
   followed.progress = &observer;
-  return DownloadRows(
-      selection, std::move(target), client.abortPoint,
-      [&followed](const Text& code) { return FetchIndustryRows(followed, code); }, observer);
+  std::size_t rowsTaken = 0;  // for the run's bound on rows
+  const IndustryFetch fetch = [&](const Text& code) {
+    std::optional<std::vector<StockRow>> rows = FetchIndustryRows(followed, code, rowsTaken);
+    if (rows) rowsTaken += rows->size();
+    return rows;
+  };
+  return DownloadRows(selection, std::move(target), client.abortPoint, fetch, observer);
 }
 
 }  // namespace quillivar

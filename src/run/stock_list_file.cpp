@@ -7,6 +7,12 @@
 namespace quillivar {
 namespace {
 
+// A line far longer than any row is no list either; without this bound a
+// list of one long line would be held several times over as it is read.
+constexpr std::size_t kLongestEarlierLine = 64 * 1024;
+// Reading a line is quick; the event pump, less so.
+constexpr std::size_t kLinesBetweenAbortPoints = 256;
+
 // The field up to the next "," of `rest`, which loses it and that ",".
 Text TakeField(Text& rest) {
   const std::size_t comma = Find(rest, ",");
@@ -48,20 +54,33 @@ std::vector<StockRow> SplitAtLineBreaks(StockRow row) {
   return rows;
 }
 
-std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
-                                                   AbortPoint& abortPoint) {
+bool ReadStockListRows(const std::string& path, AbortPoint& abortPoint,
+                       const std::function<void(const StockRow&)>& take) {
   try {
     TextFileReader reader = TextFileReader::OfFileTheSaveWouldReplace(path, &abortPoint);
-    std::vector<StockRow> rows;
-    while (!reader.AtEnd()) {
+    reader.Limit(kEarlierListBytes, kLongestEarlierLine);
+    for (std::size_t lines = 0; !reader.AtEnd(); ++lines) {
+      if (lines == kEarlierListLines) return false;
+      if (lines % kLinesBetweenAbortPoints == 0 && abortPoint.PumpAndTestAbort()) {
+        ThrowIoError(ECANCELED, path);
+      }
       const Text line = reader.ReadLine();
-      if (!line.empty()) rows.push_back(ReadStockListLine(line));
+      if (!line.empty()) take(ReadStockListLine(line));
     }
-    return rows;
+    return true;
   } catch (const IoError& error) {
     if (error.Code() == ECANCELED || error.Code() == EWOULDBLOCK) throw;
+    return false;
+  }
+}
+
+std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
+                                                   AbortPoint& abortPoint) {
+  std::vector<StockRow> rows;
+  if (!ReadStockListRows(path, abortPoint, [&rows](const StockRow& row) { rows.push_back(row); })) {
     return std::nullopt;
   }
+  return rows;
 }
 
 }  // namespace quillivar

@@ -2,6 +2,8 @@
 // This file alone knows how a row is written as a line and read back.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,11 +30,22 @@ StockRow ReadStockListLine(const Text& line);
 // fields hold CR LF, each piece of its line between them read back as a row.
 std::vector<StockRow> SplitAtLineBreaks(StockRow row);
 
-// The rows of the list at `path` that a save there would replace (see
-// TextFileReader::OfFileTheSaveWouldReplace); no value when there is no such
-// file, it is no regular file, or it cannot be read whole. An empty line is no
-// row. Throws the IoError of an abort (ECANCELED) or of a lease that was not
-// broken in time (EWOULDBLOCK).
+// An earlier list past either bound counts as no list: nothing the site
+// gives comes near them, and reading it all would take memory without bound.
+constexpr std::size_t kEarlierListLines = 100000;
+constexpr std::size_t kEarlierListBytes = 32u * 1024u * 1024u;
+
+// Hands `take` each row of the list at `path` that a save there would
+// replace (see TextFileReader::OfFileTheSaveWouldReplace), passing
+// `abortPoint` as it goes; false when there is no such file, it is no
+// regular file, it cannot be read whole or it is past a bound (the rows
+// handed so far then count for nothing). An empty line is no row. Throws the
+// IoError of an abort (ECANCELED) or of a lease that was not broken in time
+// (EWOULDBLOCK).
+bool ReadStockListRows(const std::string& path, AbortPoint& abortPoint,
+                       const std::function<void(const StockRow&)>& take);
+
+// The same rows in one list; no value where ReadStockListRows is false.
 std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
                                                    AbortPoint& abortPoint);
 

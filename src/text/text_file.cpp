@@ -114,8 +114,20 @@ TextFileReader::~TextFileReader() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+void TextFileReader::Limit(std::size_t fileBytes, std::size_t lineBytes) {
+  fileLimit_ = fileBytes;
+  lineLimit_ = lineBytes;
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) ThrowIoError(errno, path_);
+  if (static_cast<std::uintmax_t>(info.st_size) > fileLimit_) ThrowIoError(EFBIG, path_);
+}
+
 bool TextFileReader::Refill() {
   if (atEnd_) return false;
+  // What is left unread is the line being read.
+  if (bytesRead_ > fileLimit_ || buffer_.size() - position_ > lineLimit_) {
+    ThrowIoError(EFBIG, path_);
+  }
   buffer_.erase(0, position_);
   position_ = 0;
   const std::size_t old = buffer_.size();
@@ -130,6 +142,7 @@ bool TextFileReader::Refill() {
     ThrowIoError(code, path_);
   }
   buffer_.resize(old + static_cast<std::size_t>(got));
+  bytesRead_ += static_cast<std::size_t>(got);
   if (got == 0) atEnd_ = true;
   return got > 0;
 }

@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -71,6 +73,11 @@ class TextFileReader {
   TextFileReader(const TextFileReader&) = delete;
   TextFileReader& operator=(const TextFileReader&) = delete;
 
+  // Bounds the memory a file may take as it is read: more than `fileBytes`
+  // of it, or a line longer than `lineBytes`, throws IoError (EFBIG), from
+  // here already when the file is larger.
+  void Limit(std::size_t fileBytes, std::size_t lineBytes);
+
   Text ReadLine();  // throws IoError
   // True when no byte is left: every further line is empty. Throws IoError.
   bool AtEnd();
@@ -84,6 +91,9 @@ class TextFileReader {
   std::string buffer_;
   std::size_t position_ = 0;
   bool atEnd_ = false;
+  std::size_t bytesRead_ = 0;
+  std::size_t fileLimit_ = SIZE_MAX;
+  std::size_t lineLimit_ = SIZE_MAX;
 };
 
 // Replaces a file as a whole: the lines go to a temporary file beside it,

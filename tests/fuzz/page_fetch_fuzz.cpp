@@ -5,6 +5,7 @@
 // the next page and on every way out, and an abort at any pump gives no rows.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "fuzz_check.h"
 #include "page_reference.h"
 #include "quote/internet.h"
+#include "quote/page_failure.h"
 #include "quote/page_fetch.h"
 #include "quote/utf8tosjis.h"
 #include "text/code_page.h"
@@ -130,8 +132,7 @@ class ScriptedInternet : public quillivar::Internet {
 
 struct Fetched {
   std::optional<Text> rows;  // joined as the reference joins them
-  bool unknownCode = false;
-  bool pageFailed = false;
+  Text failure;              // the error's message; empty without one
   long long pumps = 0;
 };
 
@@ -146,12 +147,7 @@ Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
     const auto rows = quillivar::FetchIndustryRows(client, site.industryCode);
     if (rows) fetched.rows = JoinedRows(*rows, false);
   } catch (const quillivar::Error& error) {
-    // The conversion's own text, with the industry and page around it.
-    fetched.unknownCode = error.Message().find(quillivar::Sjis("（UTF-8 Unknown code.）")) != Text::npos;
-    fetched.pageFailed = !fetched.unknownCode;
-    FUZZ_CHECK(!fetched.pageFailed ||
-               error.Message().find(quillivar::IntToText(site.failingPage) + quillivar::Sjis(" ページ目")) !=
-                   Text::npos);
+    fetched.failure = error.Message();
   }
   fetched.pumps = ui.pumpCount;
   FUZZ_CHECK(visit.liveSessions == 0 && visit.liveRequests == 0);
@@ -161,42 +157,59 @@ Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
 // The page rules over what the site served, page by page.
 struct Expected {
   Text rows;
-  bool unknownCode = false;
-  bool pageFailed = false;
+  Text failure;
   std::size_t pages = 0;
   std::vector<long long> pumpsAfterPage;  // running total at the end of each page
 };
 
 Expected Reference(const Site& site, const Visit& visit) {
+  using Kind = quillivar::TransferFailure::Kind;
   Expected expected;
   StockRow fields;
   Text rowsText;
+  std::vector<StockRow> taken;  // the rows of the earlier pages
   long long pumps = 0;
+  const auto failed = [&](long long page, const Text& cause) {
+    expected.failure = quillivar::PageFailedMessage(site.industryCode, page, cause);
+    expected.pumpsAfterPage.push_back(pumps);
+    return expected;
+  };
   for (long long page = 1;; ++page) {
     FUZZ_CHECK(static_cast<std::size_t>(page) <= visit.served.size());
     const std::vector<std::string>& reads = visit.served[page - 1];
     expected.pages = static_cast<std::size_t>(page);
     if (page == site.failingPage) {
-      expected.pageFailed = true;
-      expected.pumpsAfterPage.push_back(pumps);
-      return expected;
+      const Kind kind = site.failWithoutSession ? Kind::NoClient : Kind::HttpStatus;
+      return failed(page, quillivar::TransferFailureText({.kind = kind, .detail = 404}));
     }
     Text collected;
-    for (const std::string& read : reads) collected += read.substr(0, read.find('\0'));
+    for (const std::string& read : reads) collected += read;
+    // The read that brings a zero byte is the page's last.
+    if (collected.find('\0') != Text::npos) {
+      pumps += static_cast<long long>(reads.size());
+      return failed(page, quillivar::TransferFailureText({.kind = Kind::ZeroByte}));
+    }
     pumps += static_cast<long long>(reads.size()) + 1;  // and the empty read
     Text pageText;
     try {
       pageText = quillivar::Utf8ToSjisDropBom(ReferenceNormalise(collected));
     } catch (const quillivar::Error&) {
-      expected.unknownCode = true;
-      expected.pumpsAfterPage.push_back(pumps);
-      return expected;
+      return failed(page, "UTF-8 Unknown code.");
     }
     const std::string link = "<ahref=\"/stocks/qi/?ids=" + site.industryCode + "&p=" +
                              std::to_string(page + 1) + "\">";
     const bool lastPage = pageText.find(link) == Text::npos;
-    pumps += ReferenceScan(pageText, site.industryCode, fields, rowsText, 0).pumps;
+    Text pageLines;
+    std::vector<StockRow> pageRows;
+    pumps += ReferenceScan(pageText, site.industryCode, fields, pageLines, 0, &pageRows).pumps;
+    const bool repeats = !pageRows.empty() && std::all_of(pageRows.begin(), pageRows.end(), [&](auto& row) {
+      return std::any_of(taken.begin(), taken.end(), [&](auto& t) { return SameFields(row, t); });
+    });
+    if (repeats && !lastPage) return failed(page, quillivar::RepeatedPageCause());
     expected.pumpsAfterPage.push_back(pumps);
+    if (repeats) break;  // the last page, not taken again
+    rowsText += pageLines;
+    taken.insert(taken.end(), pageRows.begin(), pageRows.end());
     if (lastPage) break;
   }
   expected.rows = ReferenceTrim(rowsText);
@@ -227,10 +240,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Fetched fetched = Fetch(site, visit, 0);
   const Expected expected = Reference(site, visit);
   FUZZ_CHECK(visit.served.size() == expected.pages);
-  FUZZ_CHECK(fetched.unknownCode == expected.unknownCode);
-  FUZZ_CHECK(fetched.pageFailed == expected.pageFailed);
-  FUZZ_CHECK(fetched.pumps == expected.pumpsAfterPage.back());
-  if (!expected.unknownCode && !expected.pageFailed) {
+  FUZZ_CHECK(fetched.failure == expected.failure);
+  if (expected.failure.empty()) {
     FUZZ_CHECK(fetched.rows.has_value());
     FUZZ_CHECK(*fetched.rows == expected.rows);
   }
@@ -242,7 +253,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Fetched abortedFetch = Fetch(site, aborted, abortAtPump);
   if (abortAtPump <= fetched.pumps) {
     // The abort comes before any conversion or page fails.
-    FUZZ_CHECK(!abortedFetch.unknownCode && !abortedFetch.pageFailed);
+    FUZZ_CHECK(abortedFetch.failure.empty());
     FUZZ_CHECK(!abortedFetch.rows.has_value());
     FUZZ_CHECK(abortedFetch.pumps == abortAtPump);
     std::size_t pageOfPump = 0;
@@ -250,8 +261,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(aborted.served.size() == pageOfPump + 1);
   } else {
     FUZZ_CHECK(abortedFetch.rows == fetched.rows);
-    FUZZ_CHECK(abortedFetch.unknownCode == fetched.unknownCode);
-    FUZZ_CHECK(abortedFetch.pageFailed == fetched.pageFailed);
+    FUZZ_CHECK(abortedFetch.failure == fetched.failure);
   }
   return 0;
 }

@@ -73,8 +73,10 @@ struct ReferenceResult {
 
 // The row scan step by step: the current text is consumed from the front,
 // every search runs over the whole rest of it.
+// `rows`, when given, gets each row too.
 inline ReferenceResult ReferenceScan(std::string_view current, std::string_view industryCode,
-                                     StockRow& fields, Text& rowsText, long long abortAtPump) {
+                                     StockRow& fields, Text& rowsText, long long abortAtPump,
+                                     std::vector<StockRow>* rows = nullptr) {
   long long pumps = 0;
   while (true) {
     ++pumps;
@@ -110,6 +112,7 @@ inline ReferenceResult ReferenceScan(std::string_view current, std::string_view 
     if (fields.market != "&nbsp;") {
       rowsText += fields.code + "," + fields.market + "," + fields.name + "," +
                   fields.industry + "\r\n";
+      if (rows) rows->push_back(fields);
     }
     if (!nameClosed) return {ScanOutcome::Finished, pumps};
   }

@@ -75,13 +75,6 @@ class FakeFetchTest : public ::testing::Test {
   bool abortRequested = false;
 };
 
-TEST_F(FakeFetchTest, AZeroByteDropsTheRestOfItsOwnReadOnly) {
-  const std::string body = ListPage("2050", {{"1301", "東証1部", "abcd"}});
-  const std::size_t name = body.find("abcd");
-  SetPage(1, {body.substr(0, name + 2), std::string("c\0XY</a>", 8), body.substr(name + 3)});
-  EXPECT_EQ(Fetch(), Row({"1301", "東証1部", "abcd"}));
-}
-
 TEST_F(FakeFetchTest, HowTheBodyIsChunkedDoesNotChangeTheRows) {
   const std::string body = ListPage("2050", {kRowA, kRowB, kRowC});
   for (const std::size_t size : {1u, 2u, 5u, 1000u, 1024u}) {
@@ -145,12 +138,13 @@ TEST_F(FakeFetchTest, WhatCannotBeHadEndsTheFetchWithItsPageAndCause) {
   EXPECT_EQ(std::vector<std::string>(internet.log.begin() + 4, internet.log.end()), tail);
 }
 
-TEST_F(FakeFetchTest, ABodyWithoutEndIsCutAtThePageCap) {
-  std::string head = ListPage("2050", {kRowA});
-  SetPage(1, {head}, std::string(1024, ' '));
-  EXPECT_EQ(Fetch(), Row(kRowA));
-  EXPECT_EQ(internet.bytesServed, kMaxPageBytes);
-  EXPECT_EQ(internet.log.back(), "close session");
+TEST_F(FakeFetchTest, ABodyWithoutEndFailsOneBytePastThePageBound) {
+  SetPage(1, {ListPage("2050", {kRowA})}, std::string(1024, ' '));
+  EXPECT_EQ(UnknownCodeMessageOf([this] { Fetch(); }),
+            Sjis("「建設業」の 1 ページ目を取得できません（ページが 32 MiB を超えています）。"
+                 "銘柄リストは更新していません"));
+  EXPECT_EQ(internet.bytesServed, FetchBounds{}.pageBytes + 1);
+  EXPECT_EQ(internet.log.size(), 4u);  // not tried again
 }
 
 // Over libcurl: short limits so that a fault shows as a failure, not a hang.
@@ -166,6 +160,7 @@ class CurlFetchTest : public ::testing::Test {
     AbortPoint abortPoint(fetchUi, abortRequested);
     QuoteClient client{internet, abortPoint, host, {.pauses = {kNoPause, kNoPause}}};
     client.progress = &retries;
+    client.bounds = bounds;
     return testing::RowsText(FetchIndustryRows(client, "2050"));
   }
   std::optional<Text> Fetch(const std::string& host) { return Fetch(host, ui); }
@@ -182,6 +177,8 @@ class CurlFetchTest : public ::testing::Test {
       return codes;
     } catch (const Error& error) {
       const std::string message = SjisToUtf8(error.Message());
+      // Past the page bound the message names no page of its own.
+      if (message.find("（") == std::string::npos) return message.substr(0, message.find("。"));
       const std::size_t page = message.find("の ") + 4;
       const std::size_t cause = message.find("（") + 3;
       return message.substr(page, message.find("ページ目") + 12 - page) + ": " +
@@ -196,6 +193,7 @@ class CurlFetchTest : public ::testing::Test {
   } retries;
   std::vector<Text>& retryStatuses = retries.texts;
   CurlInternet::Options options;
+  FetchBounds bounds;
   FakeUi ui;
   bool abortRequested = false;
 };
@@ -282,8 +280,18 @@ TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
     LoopbackSite::Script script;
     const char* outcome;  // the rows' codes, or the page and cause of the error
     std::size_t requests;
+    FetchBounds bounds{};
   };
   int served = 0;
+  // Every page links on: with rows of its own, without rows, or page 1 again.
+  const auto linkingOn = [](std::function<std::vector<PageRow>(int)> rowsOf) {
+    return [rowsOf](const SiteRequest& request) {
+      const int page = std::stoi(request.Param("p"));
+      return Reply{.body = ListPage("2050", rowsOf(page), page + 1)};
+    };
+  };
+  const std::string withZero = pageOne.substr(0, 300) + '\0' + pageOne.substr(300);
+  const auto endless = [](std::size_t sent) { return std::string(sent < (2 << 20) ? 4096 : 0, ' '); };
   const SelfSignedTlsServer tls;
   const std::vector<Case> cases = {
       {"404 on page 2", onPageTwo({.status = 404, .body = "gone"}),
@@ -314,6 +322,31 @@ TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
        "2 ページ目: 相場サイトが 1 秒間応答しません", 4},
       {"redirect loop", [](const SiteRequest& request) { return Reply::Redirect(request.target); },
        "1 ページ目: 相場サイトのリダイレクトが 10 回を超えました", 11},
+      {"page 2 repeats page 1 and links on", linkingOn([](int) { return std::vector{kRowA, kRowB}; }),
+       "2 ページ目: 相場サイトが同じページを繰り返しています", 2},
+      {"the last page repeats the one before",
+       Pages({{"1", ListPage("2050", {kRowA, kRowB}, 2)}, {"2", ListPage("2050", {kRowB, kRowA})}}),
+       "1301 1302", 2},
+      {"a row slid on to the next page", Pages({{"1", ListPage("2050", {kRowA, kRowB}, 2)},
+                                                {"2", ListPage("2050", {kRowB, kRowC})}}),
+       "1301 1302 1302 1303", 2},
+      {"pages without rows link on", linkingOn([](int) { return std::vector<PageRow>(); }),
+       "「建設業」のページが 4 を超えました", 4, {.pages = 4}},
+      {"new rows on every page",
+       linkingOn([](int page) { return std::vector<PageRow>{{std::to_string(1000 + page), "JASDAQ", "頁"}}; }),
+       "「建設業」のページが 4 を超えました", 4, {.pages = 4}},
+      {"more rows than a run takes", linkingOn([](int page) {
+         return std::vector<PageRow>{{std::to_string(1000 + page), "JASDAQ", "頁"}, kRowA};
+       }),
+       "3 ページ目: 取得した銘柄が 5 件を超えました", 3, {.runRows = 5}},
+      {"a length past the page bound", [&](const SiteRequest&) {
+         return Reply{.body = pageOne, .promised = std::size_t(1) << 31, .then = Then::Close};
+       },
+       "1 ページ目: ページが 1 MiB を超えています", 1, {.pageBytes = 1 << 20}},
+      {"a body past the page bound", [&](const SiteRequest&) { return Reply{.chunks = endless}; },
+       "1 ページ目: ページが 1 MiB を超えています", 1, {.pageBytes = 1 << 20}},
+      {"a zero byte", [&](const SiteRequest&) { return Reply{.body = withZero}; },
+       "1 ページ目: ページにゼロのバイトがあります", 1},
       {"a header line over the limit",
        onPageTwo({.headers = "X-Big: " + std::string(200 * 1024, 'x') + "\r\n"}),
        "2 ページ目: 応答ヘッダーが大きすぎます", 2},
@@ -337,10 +370,12 @@ TEST_F(CurlFetchTest, ASiteThatFailsEndsTheFetchOrIsTriedAgain) {
   options.lowSpeedBytesPerSecond = 100;
   options.lowSpeedTime = std::chrono::seconds(1);
   for (const Case& test : cases) {
+    bounds = test.bounds;
     LoopbackSite site(test.script);
     EXPECT_EQ(OutcomeOf(site.Host()), test.outcome) << test.name;
     EXPECT_EQ(site.RequestCount(), test.requests) << test.name;
   }
+  bounds = {};
   EXPECT_EQ(OutcomeOf("127.0.0.1:" + std::to_string(testing::ClosedPort())),
             "1 ページ目: 相場サイトに接続できません");
   // Every retry is shown, and the cause of each page given up after them.

@@ -170,6 +170,7 @@ TEST(RefreshCommandTest, ANewListUnlikeTheSitesKeepsTheEarlierOneUnlessAccepted)
     std::vector<std::string> more{};
     int status;
     std::string said{};
+    std::uintmax_t sparseTo = 0;  // the earlier list made this large with a hole
   };
   const std::vector<Case> cases = {
       {{0, 0, 0}, {2, 2, 2}, 14, {}, 1, "3 業種のどのページにも銘柄がありませんでした"},
@@ -179,6 +180,7 @@ TEST(RefreshCommandTest, ANewListUnlikeTheSitesKeepsTheEarlierOneUnlessAccepted)
       {{0, 0, 0}, {2, 2, 2}, 14, {"--accept-shrink"}, 0, "--accept-shrink: 置き換えます"},
       {{2, 0, 2}, {2, 0, 2}, 14, {}, 0},  // an industry without rows before either
       {{2, 2, 2}, {2, 2, 2}, 13, {}, 0},  // the last one no longer selected
+      {{1, 1, 1}, {4, 4, 4}, 14, {}, 0, "previous=none", std::uintmax_t(1) << 30},  // no list
   };
   const auto rowsOf = [](std::size_t industry, int count) {
     std::vector<PageRow> rows;
@@ -207,6 +209,7 @@ TEST(RefreshCommandTest, ANewListUnlikeTheSitesKeepsTheEarlierOneUnlessAccepted)
       }
     }
     if (!listCase.earlier.empty()) WriteBytes(dir.File("brand_code.csv"), earlier);
+    if (listCase.sparseTo > 0) std::filesystem::resize_file(dir.File("brand_code.csv"), listCase.sparseTo);
     std::vector<std::string> arguments = {"--dir", dir.Dir(), "--host", site.Host()};
     arguments.insert(arguments.end(), listCase.more.begin(), listCase.more.end());
     const CommandResult result = RunCommand(kProgram, arguments);

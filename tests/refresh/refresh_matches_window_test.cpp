@@ -63,16 +63,16 @@ TEST(RefreshMatchesWindowTest, TheSampleSiteWithAMixedSelection) {
 }
 
 TEST(RefreshMatchesWindowTest, AFixturePageOnEveryPageOfEveryIndustry) {
-  // The page's 20 issues in every industry, and twice in 水産・農林業, whose
-  // page 1 it links to a page 2: equal codes arrive 34 times and must keep
-  // their order of arrival.
+  // The page's 20 issues in every industry: equal codes arrive 33 times and
+  // must keep their order of arrival. In 水産・農林業 its link leads to a
+  // page 2 that repeats it without linking on: the last page, not taken twice.
   std::ifstream in(QUILLIVAR_FIXTURE_PAGE, std::ios::binary);
   const std::string fixture{std::istreambuf_iterator<char>(in), {}};
   const LoopbackSite site(Pages([&fixture](const std::string&, int) { return fixture; }));
   const Outcome outcome = RunBoth(site);
   EXPECT_EQ(outcome.command.status, 0) << outcome.command.output;
   EXPECT_EQ(std::count(outcome.commandFile.begin(), outcome.commandFile.end(), '\n'),
-            20 * 34);
+            20 * 33);
   EXPECT_TRUE(outcome.commandFile == outcome.windowFile);
 }
 

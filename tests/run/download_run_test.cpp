@@ -163,6 +163,22 @@ TEST_F(DownloadRunTest, AnAbortEndsTheRunAtItsAbortPointAndWritesNothing) {
   }
 }
 
+// 300 rows before, one now: a suspect list, kept. Its read passes its abort
+// point at the first line and at the 257th, the run's last pump.
+TEST_F(DownloadRunTest, AnAbortWhileTheEarlierListIsReadEndsTheRunThere) {
+  const StockRow row = Row("1301", "東証1部", "見本", "水産・農林業");
+  const Text earlier = Lines(std::vector<StockRow>(300, row));
+  WriteBytes(dir.File("brand_code.csv"), earlier);
+  Serve("0050", {row});
+  Run();
+  ASSERT_EQ(result.end, End::Kept);
+  ui.AtPump(2 * ui.pumpCount, [&] { ui.abortRequested = true; });
+  Run();
+  EXPECT_EQ(result.end, End::Aborted);
+  EXPECT_EQ(ui.LastStatus(), Sjis("これまでの銘柄リストを読んでいます"));
+  EXPECT_EQ(Output(), earlier);
+}
+
 TEST_F(DownloadRunTest, KeepsRowsInCodeOrderAndEqualCodesInArrivalOrder) {
   Serve("0050", {Row("2000", "東証1部", "first", "水産・農林業"), Row("3000", "東証1部", "x", "水産・農林業"),
                  Row("2500", "東証1部", "y", "水産・農林業")});
@@ -287,7 +303,7 @@ TEST_F(DownloadRunTest, ATargetThatCannotBeOpenedIsReportedWithItsCause) {
     EXPECT_EQ(result.end, End::CannotWrite);
     EXPECT_EQ(result.message, kCannotWrite);
     EXPECT_EQ(result.errorCode, c.code);
-    EXPECT_EQ(ui.LastStatus(), Sjis("銘柄情報取得：") + StockListLine(row));
+    EXPECT_EQ(ui.LastStatus(), Sjis("これまでの銘柄リストを読んでいます"));
     if (!before.empty()) {
       EXPECT_EQ(Output(), before);
     }
