@@ -370,8 +370,11 @@ RunOutcome AbortDuring(const XServer& server, Phase phase) {
 RunOutcome AnswerEmptySelection(const XServer& server, Settings settings, bool yes) {
   Session session(server, {}, settings);
   const std::size_t atStart = session.program.WaitForBoxes(0, milliseconds(0)).size();
-  StartRun(session.user, session.main);
-  session.program.WaitForBoxes(atStart + 1, kWindowLimit);  // the question
+  // The confirmation and the question share their title: the Return that
+  // the confirmation just mapped may drop is pressed again for it alone.
+  ClickUntil(session.user, session.main, kButton1X, "確認");
+  PressUntilGone(session.user, "確認");
+  session.program.WaitForBoxes(atStart + 2, kWindowLimit);  // the question
   if (yes) {
     session.user.WaitForActiveWindow("確認", kWindowLimit);
     std::this_thread::sleep_for(milliseconds(300));  // until it takes keys
