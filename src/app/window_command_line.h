@@ -5,7 +5,7 @@
 #include <string>
 
 #include "text/text.h"
-#include "ui/executable_directory.h"
+#include "files/executable_directory.h"
 
 namespace quillivar {
 

@@ -1,25 +1,15 @@
 // The quote site's stock-list pages: normalisation, the next-page link, the
-// row scan and the rows text handed to the download run.
+// row scan and the rows handed to the download run.
 #pragma once
 
 #include <string_view>
 #include <vector>
 
-#include "text/text.h"
 #include "pump/event_pump.h"
+#include "stocklist/stock_row.h"
+#include "text/text.h"
 
 namespace quillivar {
-
-// One issue of the site's list, its fields as the page gives them. While a
-// page is scanned it is also the row being built, kept between rows and pages
-// of one industry: a field that a row does not set keeps the previous value.
-struct StockRow {
-  Text code;
-  Text market;
-  Text name;
-  Text industry;
-  bool operator==(const StockRow&) const = default;
-};
 
 // Removes every CR, LF, TAB and space.
 Text NormalisePageText(std::string_view text);

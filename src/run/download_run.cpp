@@ -2,12 +2,11 @@
 
 #include <cerrno>
 
-#include "quote/stock_code.h"
-#include "run/list_check.h"
+#include "stocklist/stock_code.h"
+#include "stocklist/list_check.h"
 #include "text/code_page.h"
 #include "text/error.h"
-#include "text/text_file.h"
-#include "ui/ui_texts.h"
+#include "files/text_file.h"
 
 namespace quillivar {
 namespace {

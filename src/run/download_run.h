@@ -13,7 +13,7 @@
 #include "catalogue/catalogue.h"
 #include "pump/event_pump.h"
 #include "quote/page_fetch.h"
-#include "run/stock_list_file.h"
+#include "stocklist/stock_list_file.h"
 
 namespace quillivar {
 

@@ -1,6 +1,6 @@
-// The system's general error: carries a Shift-JIS message text. Every failure
-// that the program does not expect is raised as one and ends the handler that
-// was running, which shows it in the error box.
+// The error that carries its message for the user, in Shift-JIS: whoever
+// ends the work it cut short shows that message as it stands (the window in
+// its error box, the command on its output).
 #pragma once
 
 #include <exception>
@@ -19,5 +19,10 @@ class Error : public std::exception {
  private:
   Text message_;
 };
+
+// What the error box shows for the exception being handled; call it inside a
+// catch block. An Error's own message; "メモリが不足しています" when memory ran
+// out; otherwise "内部エラー" and what the exception says.
+Text MessageOfCurrentException();
 
 }  // namespace quillivar

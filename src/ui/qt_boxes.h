@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "text/error.h"
 #include "text/text.h"
 #include "ui/ui_texts.h"
 

@@ -1,4 +1,5 @@
-// Toolkit-free rules of the user interface.
+// What the boxes show, worked out on bytes so that both front ends and the
+// tests share it without a toolkit.
 #pragma once
 
 #include <string_view>
@@ -11,16 +12,8 @@ namespace quillivar {
 // double-byte character or a byte above ".".
 Text ErrorBoxText(const Text& message);
 
-// What the error box shows for the exception being handled; call it inside a
-// catch block. An Error's own message; "メモリが不足しています" when memory ran
-// out; otherwise "内部エラー" and what the exception says.
-Text MessageOfCurrentException();
-
 // The executable's file name without its folder, cut before its first ".",
 // every character after the first in lower case.
 Text ApplicationTitle(std::string_view executablePath);
-
-// The path up to and including its last "/" that is not a second byte.
-Text DirectoryOfPath(std::string_view executablePath);
 
 }  // namespace quillivar

@@ -2,9 +2,14 @@
 // so every front end finds its folder the same way.
 #pragma once
 
+#include <string_view>
+
 #include "text/text.h"
 
 namespace quillivar {
+
+// The path up to and including its last "/" that is not a second byte.
+Text DirectoryOfPath(std::string_view executablePath);
 
 // The native path of the running executable's folder, ending with "/";
 // empty when the system cannot tell.

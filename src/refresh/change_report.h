@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "run/stock_list_file.h"
+#include "stocklist/stock_row.h"
 
 namespace quillivar {
 

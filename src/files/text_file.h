@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "text/error.h"
-#include "text/save_steps.h"
+#include "files/save_steps.h"
 
 namespace quillivar {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "pump/event_pump.h"
-#include "quote/page_parser.h"
-#include "text/text_file.h"
+#include "stocklist/stock_row.h"
+#include "files/text_file.h"
 
 namespace quillivar {
 

@@ -1,4 +1,4 @@
-#include "quote/stock_code.h"
+#include "stocklist/stock_code.h"
 
 #include <algorithm>
 

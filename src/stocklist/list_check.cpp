@@ -1,4 +1,4 @@
-#include "run/list_check.h"
+#include "stocklist/list_check.h"
 
 #include <algorithm>
 

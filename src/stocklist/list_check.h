@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "quote/page_parser.h"
+#include "stocklist/stock_row.h"
 #include "text/text.h"
 
 namespace quillivar {

@@ -25,7 +25,7 @@
 #include "pump/event_pump.h"
 #include "testkit/temp_dir.h"
 #include "text/code_page.h"
-#include "text/text_file.h"
+#include "files/text_file.h"
 
 namespace {
 

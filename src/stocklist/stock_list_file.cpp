@@ -1,8 +1,8 @@
-#include "run/stock_list_file.h"
+#include "stocklist/stock_list_file.h"
 
 #include <cerrno>
 
-#include "quote/stock_code.h"
+#include "stocklist/stock_code.h"
 
 namespace quillivar {
 namespace {

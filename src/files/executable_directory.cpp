@@ -1,4 +1,4 @@
-#include "ui/executable_directory.h"
+#include "files/executable_directory.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,9 +7,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "ui/ui_texts.h"
+#include "text/code_page.h"
 
 namespace quillivar {
+
+Text DirectoryOfPath(std::string_view executablePath) {
+  const std::size_t slash = LastDelimiter(executablePath, '/');
+  if (slash == std::string_view::npos) return {};
+  return Text(executablePath.substr(0, slash + 1));
+}
 
 Text RunningExecutableDirectory() {
   std::string path(4096, '\0');

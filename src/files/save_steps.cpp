@@ -1,4 +1,4 @@
-#include "text/save_steps.h"
+#include "files/save_steps.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "pump/event_pump.h"
-#include "text/text_file.h"
+#include "files/text_file.h"
 
 namespace quillivar::save {
 
