@@ -21,6 +21,23 @@ Text TakeField(Text& rest) {
   return field;
 }
 
+// The "," after the field would count as the second byte of a character, so
+// that a reader's search passes over it.
+bool EndsInALoneLeadByte(std::string_view field) {
+  std::size_t leadBytes = 0;
+  while (leadBytes < field.size() &&
+         IsLeadByte(static_cast<unsigned char>(field[field.size() - 1 - leadBytes]))) {
+    ++leadBytes;
+  }
+  return leadBytes % 2 == 1;
+}
+
+// The "," after the field is where a reader's search finds it.
+bool EndsAtItsComma(std::string_view field) {
+  return field.find_first_of(std::string_view(",\0", 2)) == std::string_view::npos &&
+         !EndsInALoneLeadByte(field);
+}
+
 }  // namespace
 
 Text StockListLine(const StockRow& row) {
@@ -39,6 +56,14 @@ StockRow ReadStockListLine(const Text& line) {
   row.name = TakeField(rest);
   row.industry = std::move(rest);
   return row;
+}
+
+StockRow ReadBackOf(const StockRow& row) {
+  if (row.code.size() == StockCode::kLength && EndsAtItsComma(row.market) &&
+      EndsAtItsComma(row.name)) {
+    return row;
+  }
+  return ReadStockListLine(StockListLine(row));
 }
 
 std::vector<StockRow> SplitAtLineBreaks(StockRow row) {

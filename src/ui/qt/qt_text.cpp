@@ -9,9 +9,4 @@ QString ToQString(const Text& sjis) {
   return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
 }
 
-Text FromQString(const QString& text) {
-  return UnitsToSjis(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                          static_cast<std::size_t>(text.size())));
-}
-
 }  // namespace quillivar

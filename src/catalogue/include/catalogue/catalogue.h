@@ -45,8 +45,8 @@ struct MarketEntry {
   std::vector<Text> labels;  // as the quote site writes it ("東証1部")
 };
 
+// In visiting order.
 struct IndustryEntry {
-  int position;  // visiting order, 1-33
   Text code;     // four ASCII digits, always text ("0050")
   Text name;     // row field and check box caption
   int checkBox;

@@ -1,4 +1,4 @@
-// FetchIndustryRows: every list page of one industry, as one rows text.
+// FetchIndustryRows: the rows of every list page of one industry.
 #pragma once
 
 #include <chrono>

@@ -1,9 +1,8 @@
-// What the command makes sure of in its folder before the first request, so
-// that an unattended run does not download for nothing.
+// The lock the command takes on its folder before the first request, so that
+// two unattended runs never download for nothing or write the same list.
 #pragma once
 
 #include <string>
-
 
 namespace quillivar {
 

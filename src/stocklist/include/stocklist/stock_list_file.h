@@ -1,5 +1,5 @@
 // brand_code.csv: the selected stock rows, one per line, CR LF, no header.
-// This file alone knows how a row is written as a line and read back.
+// How a row is written as a line and read back, and what a row reads back as.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +25,11 @@ Text StockListLine(const StockRow& row);
 // before it empty and drops nothing. A name holding a "," thus reads back
 // with another industry.
 StockRow ReadStockListLine(const Text& line);
+
+// The row as its line would read back, worked out from its fields: what the
+// run orders by and filters on, so that it writes no row that would read back
+// as another.
+StockRow ReadBackOf(const StockRow& row);
 
 // The rows a file line by line would hold of `row`: itself, or, where its
 // fields hold CR LF, each piece of its line between them read back as a row.

@@ -27,8 +27,6 @@ class CloseAfterRun {
     CloseIfAsked();
   }
 
-  bool Running() const { return running_; }
-
  private:
   void CloseIfAsked();
 

@@ -8,6 +8,5 @@
 namespace quillivar {
 
 QString ToQString(const Text& sjis);
-Text FromQString(const QString& text);
 
 }  // namespace quillivar
