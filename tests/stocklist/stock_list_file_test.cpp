@@ -22,6 +22,13 @@ TEST(StockListLineTest, ReadsBackByThePlacesOfItsFields) {
     EXPECT_EQ(ReadStockListLine(c.line), c.row) << c.line;
   }
   EXPECT_EQ(StockListLine({"1301", "NEO", "x", "y"}), "1301,NEO,x,y");
+  // Worked out from the fields, the read-back agrees with the line's.
+  const std::string zero("N\0O", 3);
+  for (const StockRow& row : std::vector<StockRow>{{"1301", "NEO", "x", "y"}, {"130", "NEO", "x", "y"},
+                                                   {"1301", "NEO", "a,b", "c"}, {"1301", "N\x81", "x", "y"},
+                                                   {"1301", "\x81\x81", "x", "y"}, {"1301", zero, "x", "y"}}) {
+    EXPECT_EQ(ReadBackOf(row), ReadStockListLine(StockListLine(row))) << row.market;
+  }
 }
 
 }  // namespace
