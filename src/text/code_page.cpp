@@ -15,12 +15,22 @@ namespace {
 // and loading it again takes a file descriptor: one converter of each
 // direction stays open, so that the message of a process out of descriptors
 // can still be converted and shown.
-void KeepConversionModulesLoaded() {
-  // Held here, so that they stay reachable and no leak checker counts them.
-  [[maybe_unused]] static const std::array<iconv_t, 3> kept = {
-      iconv_open("CP932", "UTF-8"), iconv_open("UTF-16LE", "CP932"),
-      iconv_open("UTF-8", "UTF-16LE")};
-}
+class KeptConverters {
+ public:
+  KeptConverters()
+      : handles_{iconv_open("CP932", "UTF-8"), iconv_open("UTF-16LE", "CP932"),
+                 iconv_open("UTF-8", "UTF-16LE")} {}
+  ~KeptConverters() {
+    for (const iconv_t handle : handles_) {
+      if (handle != reinterpret_cast<iconv_t>(-1)) iconv_close(handle);
+    }
+  }
+
+ private:
+  std::array<iconv_t, 3> handles_;
+};
+
+void KeepConversionModulesLoaded() { static const KeptConverters kept; }
 
 class Iconv {
  public:
