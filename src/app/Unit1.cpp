@@ -14,7 +14,7 @@
 #include "text/code_page.h"
 #include "ui/qt_boxes.h"
 #include "ui/qt_controls.h"
-#include "ui/executable_directory.h"
+#include "files/executable_directory.h"
 #include "ui/qt_text.h"
 
 namespace quillivar {

@@ -1,6 +1,6 @@
 #include "app/program_windows.h"
 
-#include "ui/executable_directory.h"
+#include "files/executable_directory.h"
 
 namespace quillivar {
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "text/code_page.h"
-#include "text/text_file.h"
+#include "files/text_file.h"
 
 namespace quillivar {
 namespace {

@@ -55,7 +55,7 @@ const std::array<IndustryEntry, 33>& IndustryCatalogue() {
   static const std::array<IndustryEntry, 33> industries = [] {
     std::array<IndustryEntry, 33> built{};
     for (int i = 0; i < 33; ++i) {
-      built[i] = {i + 1, kIndustries[i].code, Sjis(kIndustries[i].name),
+      built[i] = {kIndustries[i].code, Sjis(kIndustries[i].name),
                   kIndustries[i].checkBox};
     }
     return built;

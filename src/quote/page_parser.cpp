@@ -5,7 +5,7 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
-#include "quote/stock_code.h"
+#include "stocklist/stock_code.h"
 
 namespace quillivar {
 namespace {

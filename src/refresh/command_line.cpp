@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "quote/page_fetch.h"
-#include "ui/executable_directory.h"
+#include "files/executable_directory.h"
 
 namespace quillivar {
 namespace {

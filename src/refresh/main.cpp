@@ -9,7 +9,7 @@
 #include "refresh/refresh.h"
 #include "refresh/stop_signal.h"
 #include "text/code_page.h"
-#include "ui/ui_texts.h"
+#include "text/error.h"
 
 namespace {
 

@@ -11,14 +11,15 @@
 #include "quote/curl_internet.h"
 #include "quote/page_fetch.h"
 #include "refresh/folder_checks.h"
-#include "refresh/issue_list.h"
+#include "refresh/change_report.h"
 #include "refresh/progress_report.h"
 #include "refresh/run_log.h"
 #include "refresh/stop_signal.h"
 #include "run/download_run.h"
 #include "settings/settings_file.h"
 #include "text/code_page.h"
-#include "ui/executable_directory.h"
+#include "text/error.h"
+#include "files/executable_directory.h"
 #include "ui/ui_texts.h"
 
 namespace quillivar {

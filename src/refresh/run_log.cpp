@@ -13,7 +13,7 @@
 
 #include "refresh/command_line.h"
 #include "text/code_page.h"
-#include "text/text_file.h"
+#include "files/text_file.h"
 
 namespace quillivar {
 namespace {

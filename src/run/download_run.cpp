@@ -2,12 +2,11 @@
 
 #include <cerrno>
 
-#include "quote/stock_code.h"
-#include "run/list_check.h"
+#include "stocklist/stock_code.h"
+#include "stocklist/list_check.h"
 #include "text/code_page.h"
 #include "text/error.h"
-#include "text/text_file.h"
-#include "ui/ui_texts.h"
+#include "files/text_file.h"
 
 namespace quillivar {
 namespace {
@@ -107,10 +106,10 @@ class Run {
     for (StockRow& fetchedRow : rows) {
       for (StockRow& row : SplitAtLineBreaks(std::move(fetchedRow))) {
         if (abortPoint_.PumpAndTestAbort()) return false;
-        const Text line = StockListLine(row);
-        const StockCode code(line);
-        NoteRow(industry, line, code);
-        if (!InsertStockRow(std::move(row), line, code)) return false;
+        const StockRow readBack = ReadBackOf(row);
+        const StockCode code(readBack.code);
+        NoteRow(industry, readBack, code);
+        if (!InsertStockRow(std::move(row), code)) return false;
         ++fetched_.rows;
       }
     }
@@ -121,8 +120,7 @@ class Run {
   // its place in the list means nothing: that ends the run before anything
   // is written. A row it would drop never stops the run; the market labels
   // of all rows go to the suspect-list check.
-  void NoteRow(const Text& industry, const Text& line, const StockCode& code) {
-    const StockRow readBack = ReadStockListLine(line);
+  void NoteRow(const Text& industry, const StockRow& readBack, const StockCode& code) {
     if (!code.IsStockCode() && IsStockRowSelected(selection_, readBack)) {
       throw Error(NotAStockCodeMessage(industry, code));
     }
@@ -131,7 +129,7 @@ class Run {
 
   const StockRow& RowOfSlot(std::size_t slot) const { return rows_[StockRows[slot]]; }
 
-  [[nodiscard]] bool InsertStockRow(StockRow row, const Text& line, const StockCode& code) {
+  [[nodiscard]] bool InsertStockRow(StockRow row, const StockCode& code) {
     std::size_t index = rows_.size();
     if (!rows_.empty()) {
       index = 0;
@@ -148,7 +146,7 @@ class Run {
       if (abortPoint_.PumpAndTestAbort()) return false;
       StockRows[k + 1] = StockRows[k];
     }
-    observer_.ShowStatus(Texts().taken + line);
+    observer_.ShowStatus(Texts().taken + StockListLine(row));
     StockRows[index] = rows_.size();
     rows_.push_back(std::move(row));
     codes_.push_back(code);
@@ -174,7 +172,7 @@ class Run {
     std::vector<std::size_t> selected;
     ListShape fresh;
     for (std::size_t slot = 0; slot < rows_.size(); ++slot) {
-      const StockRow readBack = ReadStockListLine(StockListLine(RowOfSlot(slot)));
+      const StockRow readBack = ReadBackOf(RowOfSlot(slot));
       if (!IsStockRowSelected(selection_, readBack)) continue;
       selected.push_back(slot);
       fresh.Add(readBack);

@@ -7,8 +7,8 @@
 
 #include "catalogue/catalogue.h"
 #include "text/code_page.h"
-#include "text/text_file.h"
-#include "ui/ui_texts.h"
+#include "files/text_file.h"
+#include "text/error.h"
 
 namespace quillivar {
 

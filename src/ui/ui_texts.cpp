@@ -1,10 +1,6 @@
 #include "ui/ui_texts.h"
 
-#include <exception>
-#include <new>
-
 #include "text/code_page.h"
-#include "text/error.h"
 
 namespace quillivar {
 
@@ -16,21 +12,6 @@ Text ErrorBoxText(const Text& message) {
     return message + ".";
   }
   return message;
-}
-
-Text MessageOfCurrentException() {
-  try {
-    throw;
-  } catch (const Error& error) {
-    return error.Message();
-  } catch (const std::bad_alloc&) {
-    return Sjis("メモリが不足しています");
-  } catch (const std::exception& error) {
-    const std::string_view what = error.what();
-    return what.empty() ? Sjis("内部エラー") : Sjis("内部エラー: ") + LenientSjis(what);
-  } catch (...) {
-    return Sjis("内部エラー");
-  }
 }
 
 Text ApplicationTitle(std::string_view executablePath) {
@@ -48,12 +29,6 @@ Text ApplicationTitle(std::string_view executablePath) {
     }
   }
   return title;
-}
-
-Text DirectoryOfPath(std::string_view executablePath) {
-  const std::size_t slash = LastDelimiter(executablePath, '/');
-  if (slash == std::string_view::npos) return {};
-  return Text(executablePath.substr(0, slash + 1));
 }
 
 }  // namespace quillivar

@@ -15,7 +15,7 @@
 #include "testkit/temp_dir.h"
 #include "text/code_page.h"
 #include "text/error.h"
-#include "text/text_file.h"
+#include "files/text_file.h"
 
 namespace quillivar {
 namespace {
@@ -367,25 +367,6 @@ TEST_F(DownloadRunTest, AConversionErrorEndsTheRunAndKeepsThePreviousFile) {
   EXPECT_EQ(result.end, End::Failed);
   EXPECT_EQ(result.message, "UTF-8 Unknown code.");
   EXPECT_EQ(Output(), "previous");
-}
-
-// The line format's one reader, as the filter, the list check and the change
-// report read a row.
-TEST(StockListLineTest, ReadsBackByThePlacesOfItsFields) {
-  const struct {
-    const char* line;
-    StockRow row;
-  } cases[] = {
-      {"1301,NEO,x,y", {"1301", "NEO", "x", "y"}},
-      {"1301,NEO,a,b,c", {"1301", "NEO", "a", "b,c"}},  // a name's "," shifts the industry
-      {"130,NEO,x,y", {"130,", "EO", "x", "y"}},        // a short code loses the market's start
-      {"1301", {"1301", "", "", ""}},
-      {"1301,NEO", {"1301", "", "", "NEO"}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ReadStockListLine(c.line), c.row) << c.line;
-  }
-  EXPECT_EQ(StockListLine({"1301", "NEO", "x", "y"}), "1301,NEO,x,y");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "support/resource_limit.h"
 #include "testkit/temp_dir.h"
 #include "text/code_page.h"
-#include "text/text_file.h"
+#include "files/text_file.h"
 
 namespace quillivar {
 namespace {

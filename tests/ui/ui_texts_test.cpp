@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <new>
-#include <stdexcept>
-
 #include "text/code_page.h"
-#include "text/error.h"
 
 namespace quillivar {
 namespace {
@@ -25,24 +20,6 @@ TEST(ErrorBoxTextTest, AppendsAFullStopAfterDoubleByteCharactersAndBytesAboveIt)
   EXPECT_EQ(ErrorBoxText(""), "");
 }
 
-Text MessageOf(const std::function<void()>& thrower) {
-  try {
-    thrower();
-  } catch (...) {
-    return MessageOfCurrentException();
-  }
-  return "(nothing thrown)";
-}
-
-TEST(MessageOfCurrentExceptionTest, NamesEveryKindOfFailure) {
-  EXPECT_EQ(MessageOf([] { throw Error(Sjis("ファイルが見つかりません")); }),
-            Sjis("ファイルが見つかりません"));
-  EXPECT_EQ(MessageOf([] { throw std::bad_alloc(); }), Sjis("メモリが不足しています"));
-  EXPECT_EQ(MessageOf([] { throw std::out_of_range("no box 11 \xE2\x86\x92 \xF0\x9F\x98\x80"); }),
-            Sjis("内部エラー: no box 11 → ????"));
-  EXPECT_EQ(MessageOf([] { throw 42; }), Sjis("内部エラー"));
-}
-
 TEST(ApplicationTitleTest, TakesTheFileNameCutAtTheFirstDotInTitleCase) {
   EXPECT_EQ(ApplicationTitle("/opt/tools/Quillivar"), "Quillivar");
   EXPECT_EQ(ApplicationTitle("/a/b/QUILLIVAR.exe.bak"), "Quillivar");
@@ -50,12 +27,6 @@ TEST(ApplicationTitleTest, TakesTheFileNameCutAtTheFirstDotInTitleCase) {
   EXPECT_EQ(ApplicationTitle("/a.b/Tool"), "Tool");
   // A double-byte character keeps its second byte, even one in A-Z.
   EXPECT_EQ(ApplicationTitle("/x/A" + Sjis("ア") + "B"), "A" + Sjis("ア") + "b");
-}
-
-TEST(DirectoryOfPathTest, KeepsTheLastSeparator) {
-  EXPECT_EQ(DirectoryOfPath("/opt/tools/Quillivar"), "/opt/tools/");
-  EXPECT_EQ(DirectoryOfPath("/Quillivar"), "/");
-  EXPECT_EQ(DirectoryOfPath("Quillivar"), "");
 }
 
 }  // namespace

@@ -1,0 +1,19 @@
+// The change a run made to brand_code.csv, as the run's last line tells it:
+// the row count, and the codes added and removed, with their names.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "stocklist/stock_row.h"
+
+namespace quillivar {
+
+// "rows=N previous=M added=A (code name, ...) removed=R (...)" in UTF-8, the
+// first ten codes of each kind named by the name in their first row;
+// "previous=none" without an earlier list.
+std::string DescribeChanges(const std::vector<StockRow>& written,
+                            const std::optional<std::vector<StockRow>>& previous);
+
+}  // namespace quillivar
