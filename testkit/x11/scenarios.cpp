@@ -299,7 +299,9 @@ void PressUntilGone(XUser& user, const std::string& title) {
 
 // Return on the box that shows as the `count`-th.
 void AnswerBox(XUser& user, Program& program, std::size_t count) {
-  const std::string name = program.WaitForBoxes(count, kWindowLimit).back();
+  const std::vector<std::string> boxes = program.WaitForBoxes(count, kWindowLimit);
+  if (boxes.size() < count) throw std::runtime_error("no box " + std::to_string(count));
+  const std::string& name = boxes[count - 1];
   PressUntilGone(user, name.starts_with("YesNoBox") ? "確認" : kBoxTitle);
 }
 
@@ -380,7 +382,7 @@ RunOutcome AnswerEmptySelection(const XServer& server, Settings settings, bool y
     std::this_thread::sleep_for(milliseconds(300));  // until it takes keys
     session.user.Press({XK_Shift_L, XK_Tab});
     PressUntilGone(session.user, "確認");
-    AnswerBox(session.user, session.program, atStart + 2);
+    AnswerBox(session.user, session.program, atStart + 3);  // the final box
   } else {
     PressUntilGone(session.user, "確認");
   }

@@ -168,8 +168,18 @@ bool ClickFocusedButtonOnEnter(QWidget& window, QKeyEvent& event) {
 KeyRepeatsIgnored::KeyRepeatsIgnored() { QCoreApplication::instance()->installEventFilter(this); }
 
 bool KeyRepeatsIgnored::eventFilter(QObject*, QEvent* event) {
-  const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-  return key && static_cast<QKeyEvent*>(event)->isAutoRepeat();
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+  const auto& key = static_cast<const QKeyEvent&>(*event);
+  if (key.isAutoRepeat()) return true;
+  // The X server repeats a key as a release and a press of the same time;
+  // Qt sees the pair only when both came in one read, so on a busy machine
+  // a repeat can pass for a fresh press.
+  const KeyAt at{key.key(), key.timestamp()};
+  if (event->type() == QEvent::KeyRelease) {
+    lastRelease_ = at;
+    return false;
+  }
+  return at.key == lastRelease_.key && at.timestamp == lastRelease_.timestamp;
 }
 
 void FitCaptions(QWidget& window) {

@@ -40,6 +40,13 @@ class KeyRepeatsIgnored : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct KeyAt {
+    int key = 0;
+    unsigned long long timestamp = 0;
+  };
+  KeyAt lastRelease_;
 };
 
 // Makes the caption of every check box, radio button and push button inside
