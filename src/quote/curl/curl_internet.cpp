@@ -72,12 +72,13 @@ constexpr std::size_t kAllHeadersLimit = 300 * 1024;
 constexpr int kCurlTooLarge = 100;  // CURLE_TOO_LARGE, from libcurl 8.6
 
 // A header line over its bound never reaches the header callback: libcurl
-// fails it as out of memory. All headers over theirs fail as a receive error
-// (as "too large" from 8.6), after the callback has seen nearly all of them.
+// before 8.6 fails it as out of memory, later ones as "too large". All
+// headers over theirs fail as a receive error (as "too large" from 8.6),
+// after the callback has seen nearly all of them.
 bool HeadersOverLimit(CURLcode result, std::size_t headerBytesSeen) {
-  if (result == CURLE_OUT_OF_MEMORY) return true;
+  if (result == CURLE_OUT_OF_MEMORY || static_cast<int>(result) == kCurlTooLarge) return true;
   const bool nearTotal = headerBytesSeen + kHeaderLineLimit >= kAllHeadersLimit;
-  return nearTotal && (result == CURLE_RECV_ERROR || static_cast<int>(result) == kCurlTooLarge);
+  return nearTotal && result == CURLE_RECV_ERROR;
 }
 
 // The page is asked for without Accept-Encoding: anything but the identity
