@@ -86,11 +86,6 @@ Text UnsyncedSaveMessage() {
   return Sjis("保存しましたが、ディスクに書き込まれていない可能性があります");
 }
 
-bool RegularFileExists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 TextFileReader::TextFileReader(const std::string& path) : path_(path) {
   // A FIFO put in the file's place then reads as empty or fails; it is
   // never waited on.

@@ -54,9 +54,6 @@ class FileBytes {
 // returns the one it replaces.
 FileBytes* ReplaceFileBytes(FileBytes* bytes);
 
-// True only for an existing regular file; a directory counts as no file.
-bool RegularFileExists(const std::string& path);
-
 // Reads lines that end at LF or CR LF; once the end is reached every further
 // line is empty. A CR not followed by LF, and 0x1A, are ordinary bytes.
 class TextFileReader {
