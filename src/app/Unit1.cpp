@@ -78,7 +78,7 @@ void TForm1::FormCreate() {
   ExeDir = ProgramFolder(options_.exeDir);
   const SettingsRead read = ReadSelectionAtStart(ExeDir);
   LoadedSelection = read.flags;
-  if (read.failure) ShowErrorBoxQt(*read.failure);
+  if (read.failure) ShowErrorBoxQt(read.failure->japanese);
   // The boxes then show what was read, and 設定保存 writes a sound file.
   if (read.damage) ShowErrorBoxQt(SettingsDamageMessage(ExeDir, *read.damage));
 }

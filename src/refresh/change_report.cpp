@@ -1,6 +1,6 @@
 #include "refresh/change_report.h"
 
-#include "stocklist/list_changes.h"
+#include "files/failure_text.h"
 #include "text/code_page.h"
 
 namespace quillivar {
@@ -24,14 +24,19 @@ std::string CountAndNames(const std::vector<StockRow>& rows) {
 
 }  // namespace
 
-std::string DescribeChanges(const std::vector<StockRow>& written,
-                            const std::optional<std::vector<StockRow>>& previous) {
-  std::string text = "rows=" + std::to_string(written.size());
-  if (!previous) return text.append(" previous=none");
-  const ListChanges changes = ChangesBetween(*previous, written);
-  text.append(" previous=").append(std::to_string(previous->size()));
-  text.append(" added=").append(CountAndNames(changes.added));
-  return text.append(" removed=").append(CountAndNames(changes.removed));
+std::string DescribeChanges(const RunResult& result) {
+  std::string text = "rows=" + std::to_string(result.written.size());
+  if (const std::optional<Error>& failure = result.previousFailure) {
+    const std::string english = FileFailure(failure->Code(), {}).english;
+    return text.append(" previous=unreadable (")
+        .append(SjisToUtf8(failure->Message()))
+        .append(failure->Code() != 0 ? " / " + english : "")
+        .append(")");
+  }
+  if (!result.previousRows) return text.append(" previous=none");
+  text.append(" previous=").append(std::to_string(*result.previousRows));
+  text.append(" added=").append(CountAndNames(result.changes.added));
+  return text.append(" removed=").append(CountAndNames(result.changes.removed));
 }
 
 }  // namespace quillivar

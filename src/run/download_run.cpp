@@ -1,12 +1,10 @@
 #include "run/download_run.h"
 
-#include <cerrno>
-
 #include "stocklist/stock_code.h"
+#include "stocklist/list_changes.h"
 #include "stocklist/list_check.h"
 #include "text/code_page.h"
 #include "text/error.h"
-#include "files/text_file.h"
 
 namespace quillivar {
 namespace {
@@ -56,11 +54,11 @@ class Run {
       observer_.ShowStatus(Texts().started);
       if (!Collect()) return Ended(End::Aborted, Texts().aborted);
       return WriteOut(target);
-    } catch (const IoError& error) {
+    } catch (const Error& error) {
       // 中止 ended a wait of the list's, which left it as it was.
-      if (error.Code() == ECANCELED) return Ended(End::Aborted, Texts().aborted);
+      if (error.IsAborted()) return Ended(End::Aborted, Texts().aborted);
       // An unsynced save has put the list in place all the same.
-      const bool inPlace = !writing_ || error.Message() == UnsyncedSaveMessage();
+      const bool inPlace = !writing_ || error.GetKind() == Error::Kind::kUnsynced;
       return Failed(inPlace ? End::Failed : End::WriteFailed, error.Message(), error.Code());
     } catch (...) {
       return Failed(writing_ ? End::WriteFailed : End::Failed, MessageOfCurrentException(), 0);
@@ -153,15 +151,22 @@ class Run {
     return true;
   }
 
+  // The earlier list, read once: the suspect-list check compares with its
+  // selected rows, and the result tells what the new list changes.
+  void ReadEarlier(const std::string& path) {
+    observer_.ShowStatus(Texts().readingEarlier);
+    earlier_ = ReadEarlierList(path, abortPoint_);
+  }
+
   // False when the new list looks unlike the site's and the user keeps the
   // earlier one.
-  [[nodiscard]] bool MayReplaceEarlierList(const std::string& path, const ListShape& fresh) {
-    observer_.ShowStatus(Texts().readingEarlier);
-    ListShape earlier;
-    const bool read = ReadStockListRows(path, abortPoint_, [&](const StockRow& row) {
-      if (IsStockRowSelected(selection_, row)) earlier.Add(row);
-    });
-    if (!read) earlier = ListShape();  // no list, or one past the bounds
+  [[nodiscard]] bool MayReplaceEarlierList(const ListShape& fresh) {
+    ListShape earlier;  // none without a list, or with one past the bounds
+    if (earlier_.rows) {
+      for (const StockRow& row : *earlier_.rows) {
+        if (IsStockRowSelected(selection_, row)) earlier.Add(row);
+      }
+    }
     const std::optional<SuspectList> suspect = FindSuspectList(fresh, earlier, fetched_);
     return !suspect || observer_.MayReplaceSuspectList(SuspectListFacts(*suspect));
   }
@@ -177,12 +182,13 @@ class Run {
       selected.push_back(slot);
       fresh.Add(readBack);
     }
-    if (!MayReplaceEarlierList(target.path, fresh)) return Ended(End::Kept, Texts().kept);
+    ReadEarlier(target.path);
+    if (!MayReplaceEarlierList(fresh)) return Ended(End::Kept, Texts().kept);
     if (!target.opened) {
       try {
         target.opened = std::make_unique<StockListFile>(target.path, abortPoint_);
-      } catch (const IoError& error) {
-        if (error.Code() == ECANCELED) throw;
+      } catch (const Error& error) {
+        if (error.IsAborted()) throw;
         return Failed(End::CannotWrite, Texts().cannotWrite, error.Code());
       }
     }
@@ -197,7 +203,15 @@ class Run {
     for (const std::size_t slot : selected) {
       result.written.push_back(std::move(rows_[StockRows[slot]]));
     }
+    TellEarlier(result);
     return result;
+  }
+
+  void TellEarlier(RunResult& result) {
+    result.previousFailure = std::move(earlier_.failure);
+    if (!earlier_.rows) return;
+    result.previousRows = earlier_.rows->size();
+    result.changes = ChangesBetween(*earlier_.rows, result.written);
   }
 
   const Selection& selection_;
@@ -211,6 +225,7 @@ class Run {
   std::vector<StockRow> rows_;                     // in the order they came
   std::vector<StockCode> codes_;                   // likewise
   FetchedCount fetched_;
+  EarlierList earlier_;
   bool writing_ = false;  // from the list's first row until it is in place
 };
 

@@ -51,20 +51,42 @@ void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags) {
 
 SettingsRead ReadSelectionAtStart(const std::string& exeDir) {
   SettingsRead read;
+  const std::string path = exeDir + kSettingsFileName;
+  const Told cannotRead{LenientSjis(path) + Sjis(" が読めません"), "cannot read " + path};
   try {
     read.found = ReadSettingsFile(exeDir, read.flags, &read.damage);
-  } catch (const IoError& error) {
-    const Text path = LenientSjis(exeDir + kSettingsFileName);
+  } catch (const Error& error) {
     read.found = true;
-    read.errorCode = error.Code();
     read.failure = error.Code() == ENODEV
-                       ? path + Sjis(" はファイルではありません")
-                       : path + Sjis(" が読めません（") + error.Message() + Sjis("）");
+                       ? Told{LenientSjis(path) + Sjis(" はファイルではありません"), path + " is not a file"}
+                       : FailedOn(cannotRead, error.Code(), path);
   } catch (...) {
     read.found = true;
-    read.failure = MessageOfCurrentException();
+    read.failure = Told{MessageOfCurrentException(), cannotRead.english};
   }
   return read;
+}
+
+std::optional<Told> SettingsUnfitForUnattendedRun(const std::string& exeDir,
+                                                  SelectionFlags& flags) {
+  const std::string path = exeDir + kSettingsFileName;
+  const SettingsRead read = ReadSelectionAtStart(exeDir);
+  if (!read.found) {
+    return FailedOn({LenientSjis(path) + Sjis(" が読めません"), "cannot read " + path}, ENOENT, path);
+  }
+  if (read.failure) return read.failure;
+  if (read.damage) return Told{SettingsDamageMessage(exeDir, *read.damage), ""};
+  flags = read.flags;
+  const FlagsSelection selection(flags);
+  if (!AnyMarketSelected(selection)) {
+    return Told{LenientSjis(path) + Sjis(" で市場が一つも選ばれていません"),
+                "no market is selected in " + path};
+  }
+  if (SelectedIndustryCount(selection) == 0) {
+    return Told{LenientSjis(path) + Sjis(" で業種が一つも選ばれていません"),
+                "no industry is selected in " + path};
+  }
+  return std::nullopt;
 }
 
 void ApplyLoadedSelection(CheckBoxes& checkBoxes, const SelectionFlags& flags) {

@@ -13,7 +13,9 @@
 #include "catalogue/catalogue.h"
 #include "pump/event_pump.h"
 #include "quote/page_fetch.h"
+#include "stocklist/list_changes.h"
 #include "stocklist/stock_list_file.h"
+#include "text/error.h"
 
 namespace quillivar {
 
@@ -62,6 +64,13 @@ struct RunResult {
   int errorCode = 0;               // the errno of a failed file operation
   std::size_t stockRows = 0;       // the rows collected
   std::vector<StockRow> written;   // Written: the new list's rows
+  // Written: the list it replaced, all its rows counted, and what the new one
+  // changes against it; neither when there was none.
+  std::optional<std::size_t> previousRows;
+  ListChanges changes;
+  // Why the list it replaced could not be read, so that nobody takes it for
+  // no list.
+  std::optional<Error> previousFailure;
 };
 
 // The whole run, once the user has said go: `selection` is read live, and
