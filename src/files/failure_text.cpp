@@ -104,4 +104,12 @@ Told NoDataFolder() {
           "no data folder: neither HOME nor XDG_DATA_HOME is set"};
 }
 
+std::optional<Told> DataFolderUnready(const std::string& dir) {
+  if (dir.empty()) return NoDataFolder();
+  struct stat info {};
+  if (::stat(dir.c_str(), &info) == 0 || errno != ENOENT) return std::nullopt;
+  return Told{Shown(dir) + Sjis(" がありません。先にウィンドウ（quillivar）の設定で「設定保存」してください"),
+              dir + " does not exist: save the settings in the window (quillivar) first"};
+}
+
 }  // namespace quillivar

@@ -1,8 +1,6 @@
 #include "refresh/refresh.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -11,7 +9,7 @@
 #include "quote/curl_internet.h"
 #include "quote/page_fetch.h"
 #include "refresh/folder_checks.h"
-#include "refresh/change_report.h"
+#include "run/change_report.h"
 #include "refresh/progress_report.h"
 #include "refresh/run_log.h"
 #include "refresh/stop_signal.h"
@@ -90,44 +88,25 @@ bool UsesDataFolder(const RefreshOptions& options) {
   return options.dir.empty() && BuiltInDefaultFolder() == DefaultFolder::kUserData;
 }
 
-// The window makes the user's data folder; before that there are no
-// settings to run with, which is no wrong command line.
-std::optional<Outcome> DataFolderProblem(const std::string& dir) {
-  if (dir.empty()) return Outcome{kExitError, NoDataFolder().Line()};
-  struct stat info {};
-  if (::stat(dir.c_str(), &info) != 0 && errno == ENOENT) {
-    return Outcome{kExitError, dir + " がありません。先にウィンドウ（quillivar）の設定で「設定保存」してください / " +
-                                   dir + " does not exist: save the settings in the window (quillivar) first"};
-  }
-  return std::nullopt;
-}
-
 Outcome LockFileRefused(const std::string& path, FolderLock::Refusal why) {
-  using Refusal = FolderLock::Refusal;
-  struct Reason {
-    const char* japanese;
-    const char* english;
-  };
-  const Reason reason = [why]() -> Reason {
-    switch (why) {
-      case Refusal::Link: return {"シンボリックリンクです", "it is a symbolic link"};
-      case Refusal::NotRegularFile: return {"通常のファイルではありません", "it is no regular file"};
-      case Refusal::AnotherUsersFile: return {"別のユーザーのファイルです", "it is another user's file"};
-      case Refusal::OpenToOthers:
-        return {"グループかほかのユーザーも開けます", "its group or others may open it"};
-      default: return {"開けません", "it cannot be opened"};
-    }
-  }();
-  return {kExitCannotWrite, path + " はこのユーザーだけのロックファイルではありません（" + reason.japanese +
+  // In the order of FolderLock::Refusal, from Link on.
+  static constexpr std::array<std::array<const char*, 2>, 5> kReasons{{
+      {"シンボリックリンクです", "it is a symbolic link"},
+      {"通常のファイルではありません", "it is no regular file"},
+      {"別のユーザーのファイルです", "it is another user's file"},
+      {"グループかほかのユーザーも開けます", "its group or others may open it"},
+      {"開けません", "it cannot be opened"},
+  }};
+  const auto& [japanese, english] = kReasons.at(static_cast<std::size_t>(why) - 1);
+  return {kExitCannotWrite, path + " はこのユーザーだけのロックファイルではありません（" + japanese +
                                 "。削除してください） / " + path +
-                                " is not a lock file of this user only: " + reason.english +
-                                " (remove it)"};
+                                " is not a lock file of this user only: " + english + " (remove it)"};
 }
 
 Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const std::string& site,
                     const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
   if (UsesDataFolder(options)) {
-    if (std::optional<Outcome> problem = DataFolderProblem(dir)) return *problem;
+    if (const auto unready = DataFolderUnready(dir)) return {kExitError, unready->Line()};
   }
   if (std::optional<Outcome> problem = FolderProblem(dir)) return *problem;
   const FolderLock lock(dir);
@@ -142,9 +121,7 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
     output.Line("quillivar-refresh: " + FailedOn(what, lock.Error(), dir).Line());
   }
   SelectionFlags flags{};
-  if (const std::optional<Told> unfit = SettingsUnfitForUnattendedRun(dir, flags)) {
-    return {kExitError, unfit->Line()};
-  }
+  if (const auto unfit = SettingsUnfitForUnattendedRun(dir, flags)) return {kExitError, unfit->Line()};
   StopSignalPump pump(stopSignal);
   AbortPoint abortPoint(pump, pump.AbortRequested);
   // The save's own first steps, before the first request: a list that cannot

@@ -51,4 +51,8 @@ std::optional<Told> NamedFolderProblem(const std::string& dir, const NamedFolder
 // The user's data folder cannot be found: there is no home to put it in.
 Told NoDataFolder();
 
+// The window makes the user's data folder `dir` (empty: NoDataFolder); before
+// that there are no settings to run with, which is no wrong command line.
+std::optional<Told> DataFolderUnready(const std::string& dir);
+
 }  // namespace quillivar

@@ -1,4 +1,4 @@
-#include "refresh/change_report.h"
+#include "run/change_report.h"
 
 #include "files/failure_text.h"
 #include "text/code_page.h"
