@@ -52,10 +52,10 @@ class Run {
         return Ended(End::Kept, Texts().kept);
       }
       observer_.ShowStatus(Texts().started);
-      if (!Collect()) return Ended(End::Aborted, Texts().aborted);
+      Collect();
       return WriteOut(target);
     } catch (const Error& error) {
-      // 中止 ended a wait of the list's, which left it as it was.
+      // 中止 ended the fetch or a wait of the list's, which left it as it was.
       if (error.IsAborted()) return Ended(End::Aborted, Texts().aborted);
       // An unsynced save has put the list in place all the same.
       const bool inPlace = !writing_ || error.GetKind() == Error::Kind::kUnsynced;
@@ -80,38 +80,37 @@ class Run {
     return result;
   }
 
-  // Each step tells whether the run goes on; false ends it as aborted.
-  [[nodiscard]] bool Collect() {
+  // Each abort point that sees an abort throws Error::Aborted().
+  void PassAbortPoint() {
+    if (abortPoint_.PumpAndTestAbort()) throw Error::Aborted();
+  }
+
+  void Collect() {
     for (const IndustryEntry& industry : IndustryCatalogue()) {
-      if (abortPoint_.PumpAndTestAbort()) return false;
+      PassAbortPoint();
       if (!IsIndustryCodeSelected(selection_, industry.code)) continue;
       observer_.IndustryStarted(industry.code);
-      std::optional<std::vector<StockRow>> rows = fetch_(industry.code);
-      observer_.IndustryFetched(rows ? std::optional(rows->size()) : std::nullopt);
+      std::vector<StockRow> rows = fetch_(industry.code);
+      observer_.IndustryFetched(rows.size());
       ++fetched_.industries;
-      // Without rows the fetch stopped on an abort: the abort point in
-      // TakeRows ends the run before anything of it could be used.
-      if (!TakeRows(industry.name, rows ? std::move(*rows) : std::vector<StockRow>())) {
-        return false;
-      }
+      TakeRows(industry.name, std::move(rows));
     }
-    return true;
   }
 
   // A row whose fields hold CR LF is taken as the rows its line holds, so
   // that every line of the file is one whole row.
-  [[nodiscard]] bool TakeRows(const Text& industry, std::vector<StockRow> rows) {
+  void TakeRows(const Text& industry, std::vector<StockRow> rows) {
     for (StockRow& fetchedRow : rows) {
       for (StockRow& row : SplitAtLineBreaks(std::move(fetchedRow))) {
-        if (abortPoint_.PumpAndTestAbort()) return false;
+        PassAbortPoint();
         const StockRow readBack = ReadBackOf(row);
         const StockCode code(readBack.code);
         NoteRow(industry, readBack, code);
-        if (!InsertStockRow(std::move(row), code)) return false;
+        InsertStockRow(std::move(row), code);
         ++fetched_.rows;
       }
     }
-    return !abortPoint_.PumpAndTestAbort();
+    PassAbortPoint();
   }
 
   // A row that the write-out would write must begin with a stock code, or
@@ -127,12 +126,12 @@ class Run {
 
   const StockRow& RowOfSlot(std::size_t slot) const { return rows_[StockRows[slot]]; }
 
-  [[nodiscard]] bool InsertStockRow(StockRow row, const StockCode& code) {
+  void InsertStockRow(StockRow row, const StockCode& code) {
     std::size_t index = rows_.size();
     if (!rows_.empty()) {
       index = 0;
       for (std::size_t k = rows_.size(); k-- > 0;) {
-        if (abortPoint_.PumpAndTestAbort()) return false;
+        PassAbortPoint();
         if (codes_[StockRows[k]] <= code) {
           index = k + 1;
           break;
@@ -141,14 +140,13 @@ class Run {
     }
     if (rows_.size() == StockRows.size()) StockRows.emplace_back();
     for (std::size_t k = rows_.size(); k-- > index;) {
-      if (abortPoint_.PumpAndTestAbort()) return false;
+      PassAbortPoint();
       StockRows[k + 1] = StockRows[k];
     }
     observer_.ShowStatus(Texts().taken + StockListLine(row));
     StockRows[index] = rows_.size();
     rows_.push_back(std::move(row));
     codes_.push_back(code);
-    return true;
   }
 
   // The earlier list, read once: the suspect-list check compares with its
@@ -242,8 +240,8 @@ RunResult Download(const Selection& selection, ListTarget target, const QuoteCli
   followed.progress = &observer;
   std::size_t rowsTaken = 0;  // for the run's bound on rows
   const IndustryFetch fetch = [&](const Text& code) {
-    std::optional<std::vector<StockRow>> rows = FetchIndustryRows(followed, code, rowsTaken);
-    if (rows) rowsTaken += rows->size();
+    std::vector<StockRow> rows = FetchIndustryRows(followed, code, rowsTaken);
+    rowsTaken += rows.size();
     return rows;
   };
   return DownloadRows(selection, std::move(target), client.abortPoint, fetch, observer);

@@ -31,8 +31,8 @@ class RunObserver : public FetchProgress {
   virtual void ShowStatus(const Text& text) = 0;
   // A selected industry is about to be fetched.
   virtual void IndustryStarted(const Text& /*code*/) {}
-  // Its fetch returned so many rows; no value when it stopped on an abort.
-  virtual void IndustryFetched(std::optional<std::size_t> rows) = 0;
+  // Its fetch returned so many rows.
+  virtual void IndustryFetched(std::size_t rows) = 0;
   // The new list looks unlike the site's list, for the reasons in `facts`
   // (SuspectListFacts): true when it may replace the earlier list all the same.
   virtual bool MayReplaceSuspectList(const Text& facts) = 0;
@@ -79,9 +79,9 @@ struct RunResult {
 RunResult Download(const Selection& selection, ListTarget target, const QuoteClient& client,
                    RunObserver& observer);
 
-// The rows of one industry; no value when it stopped on an abort. May raise
-// an Error, which ends the run.
-using IndustryFetch = std::function<std::optional<std::vector<StockRow>>(const Text& code)>;
+// The rows of one industry. May raise an Error, which ends the run;
+// Error::Aborted() ends it as aborted.
+using IndustryFetch = std::function<std::vector<StockRow>(const Text& code)>;
 
 // Download with the rows of each industry from `fetch` instead of the site.
 RunResult DownloadRows(const Selection& selection, ListTarget target, AbortPoint& abortPoint,
