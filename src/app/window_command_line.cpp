@@ -48,7 +48,7 @@ std::string WindowHelpText(DefaultFolder kind) {
 
 WindowFolder ChooseWindowFolder(const std::string& dir, DefaultFolder kind) {
   if (!dir.empty()) {
-    const std::optional<Told> problem = NamedFolderProblem(dir, LookAtNamedFolder(dir));
+    const std::optional<FailureText> problem = NamedFolderProblem(dir, LookAtNamedFolder(dir));
     if (problem) return {{}, problem->japanese};
     return {WithSlash(dir), {}};
   }

@@ -27,19 +27,18 @@ Text Shown(const std::string& path) { return LenientSjis(path); }
 
 }  // namespace
 
-std::string Told::Line() const {
+std::string FailureText::Line() const {
   const std::string japaneseLine = SjisToUtf8(japanese);
   return english.empty() ? japaneseLine : japaneseLine + " / " + english;
 }
 
-Told FileFailure(int code, const std::string& path) {
+FailureText FileFailure(int code, const std::string& path) {
   const std::string system = std::strerror(code);
   switch (code) {
     case ENOENT:
-      if (!IsDirectory(ParentDirectory(path))) {
-        return {Sjis("ファイル名の指定が間違っています"), system};
-      }
-      return {Sjis("ファイルが見つかりません"), system};
+      // Without its folder the name itself is wrong.
+      if (IsDirectory(ParentDirectory(path))) return {Sjis("ファイルが見つかりません"), system};
+      [[fallthrough]];
     case ENOTDIR:
     case ENAMETOOLONG:
       return {Sjis("ファイル名の指定が間違っています"), system};
@@ -62,7 +61,7 @@ Told FileFailure(int code, const std::string& path) {
     case EWOULDBLOCK:
       return {Shown(path) + Sjis(" は別のプログラムが使用中です"), "another program is using it"};
     case ECANCELED:
-      return {Sjis("中止しました"), "aborted"};
+      return {Error::Aborted().Message(), "aborted"};
     default:
       return {Sjis("I/O エラー (") + IntToText(code) + ")", system};
   }
@@ -70,8 +69,8 @@ Told FileFailure(int code, const std::string& path) {
 
 Text IoErrorMessage(int code, const std::string& path) { return FileFailure(code, path).japanese; }
 
-Told FailedOn(const Told& what, int code, const std::string& path) {
-  const Told cause = FileFailure(code, path);
+FailureText FailedOn(const FailureText& what, int code, const std::string& path) {
+  const FailureText cause = FileFailure(code, path);
   return {what.japanese + Sjis("（") + cause.japanese + Sjis("）"),
           what.english + ": " + cause.english};
 }
@@ -85,30 +84,30 @@ Text UnsyncedSaveMessage() {
   return Sjis("保存しましたが、ディスクに書き込まれていない可能性があります");
 }
 
-std::optional<Told> NamedFolderProblem(const std::string& dir, const NamedFolder& named) {
+std::optional<FailureText> NamedFolderProblem(const std::string& dir, const NamedFolder& named) {
   switch (named.state) {
     case NamedFolder::State::kFolder:
       return std::nullopt;
     case NamedFolder::State::kMissing:
-      return Told{Shown(dir) + Sjis(" というフォルダはありません"), "no such folder: " + dir};
+      return FailureText{Shown(dir) + Sjis(" というフォルダはありません"), "no such folder: " + dir};
     case NamedFolder::State::kNotAFolder:
-      return Told{Shown(dir) + Sjis(" はフォルダではありません"), "not a folder: " + dir};
+      return FailureText{Shown(dir) + Sjis(" はフォルダではありません"), "not a folder: " + dir};
     case NamedFolder::State::kCannotCheck:
       break;
   }
   return FailedOn({Shown(dir) + Sjis(" を調べられません"), "cannot check " + dir}, named.error, dir);
 }
 
-Told NoDataFolder() {
+FailureText NoDataFolder() {
   return {Sjis("データのフォルダが決まりません（HOME も XDG_DATA_HOME もありません）"),
           "no data folder: neither HOME nor XDG_DATA_HOME is set"};
 }
 
-std::optional<Told> DataFolderUnready(const std::string& dir) {
+std::optional<FailureText> DataFolderUnready(const std::string& dir) {
   if (dir.empty()) return NoDataFolder();
   struct stat info {};
   if (::stat(dir.c_str(), &info) == 0 || errno != ENOENT) return std::nullopt;
-  return Told{Shown(dir) + Sjis(" がありません。先にウィンドウ（quillivar）の設定で「設定保存」してください"),
+  return FailureText{Shown(dir) + Sjis(" がありません。先にウィンドウ（quillivar）の設定で「設定保存」してください"),
               dir + " does not exist: save the settings in the window (quillivar) first"};
 }
 

@@ -34,7 +34,7 @@ struct Outcome {
 // command is told.
 Outcome CannotWrite(const std::string& dir, int code) {
   const std::string path = dir + kStockListFileName;
-  const Told what{LenientSjis(dir) + Sjis(" に ") + kStockListFileName + Sjis(" が書き込めません"),
+  const FailureText what{LenientSjis(dir) + Sjis(" に ") + kStockListFileName + Sjis(" が書き込めません"),
                   "cannot write " + path};
   return {kExitCannotWrite, FailedOn(what, code, path).Line()};
 }
@@ -77,7 +77,7 @@ Outcome Download(const std::string& dir, const Selection& selection, ListTarget 
 // say; one that cannot even be looked at is a folder the run cannot use.
 std::optional<Outcome> FolderProblem(const std::string& dir) {
   const NamedFolder named = LookAtNamedFolder(dir);
-  const std::optional<Told> problem = NamedFolderProblem(dir, named);
+  const std::optional<FailureText> problem = NamedFolderProblem(dir, named);
   if (!problem) return std::nullopt;
   if (named.state == NamedFolder::State::kCannotCheck) return Outcome{kExitCannotWrite, problem->Line()};
   return Outcome{kExitUsage, problem->Line() + " (quillivar-refresh --help)"};
@@ -117,7 +117,7 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
   if (lock.Error() != 0) {
     // The file itself is still replaced safely; only a second run could
     // download the same list at the same time.
-    const Told what{LenientSjis(dir) + Sjis(" をロックできません"), "cannot lock " + dir};
+    const FailureText what{LenientSjis(dir) + Sjis(" をロックできません"), "cannot lock " + dir};
     output.Line("quillivar-refresh: " + FailedOn(what, lock.Error(), dir).Line());
   }
   SelectionFlags flags{};

@@ -12,7 +12,7 @@
 namespace quillivar {
 
 // A failure in both languages.
-struct Told {
+struct FailureText {
   Text japanese;        // Shift-JIS
   std::string english;  // UTF-8; empty where only the Japanese is told
   // "JAPANESE / ENGLISH" in UTF-8, as the command's log writes it.
@@ -28,13 +28,13 @@ struct Told {
 // 使用中です" (EWOULDBLOCK: a wait given up), "中止しました" (ECANCELED), or
 // "I/O エラー (n)". The English is the system's words, except where the save
 // gives an errno a meaning of its own.
-Told FileFailure(int code, const std::string& path);
+FailureText FileFailure(int code, const std::string& path);
 
 // The Japanese alone, for the boxes and the errors raised.
 Text IoErrorMessage(int code, const std::string& path);
 
 // An operation that failed on `path` for `code`: "WHAT（cause） / WHAT_EN: cause".
-Told FailedOn(const Told& what, int code, const std::string& path);
+FailureText FailedOn(const FailureText& what, int code, const std::string& path);
 
 // The Error of a failed file operation (kind kFile), or Error::Aborted() for
 // ECANCELED, the errno of the waits that an abort ended.
@@ -46,13 +46,13 @@ Told FailedOn(const Told& what, int code, const std::string& path);
 Text UnsyncedSaveMessage();
 
 // Why a folder named on the command line cannot be used; nothing for a folder.
-std::optional<Told> NamedFolderProblem(const std::string& dir, const NamedFolder& named);
+std::optional<FailureText> NamedFolderProblem(const std::string& dir, const NamedFolder& named);
 
 // The user's data folder cannot be found: there is no home to put it in.
-Told NoDataFolder();
+FailureText NoDataFolder();
 
 // The window makes the user's data folder `dir` (empty: NoDataFolder); before
 // that there are no settings to run with, which is no wrong command line.
-std::optional<Told> DataFolderUnready(const std::string& dir);
+std::optional<FailureText> DataFolderUnready(const std::string& dir);
 
 }  // namespace quillivar

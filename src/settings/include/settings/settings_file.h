@@ -44,7 +44,7 @@ struct SettingsRead {
   SelectionFlags flags{};   // the lines read; false where none was
   // The error box's message when the read failed: "PATH が読めません（CAUSE）"
   // or "PATH はファイルではありません".
-  std::optional<Told> failure;
+  std::optional<FailureText> failure;
   // A file that lost lines or was edited by hand: its selection is not the
   // one the user saved, so it is never taken without a word.
   std::optional<SettingsDamage> damage;
@@ -60,7 +60,7 @@ SettingsRead ReadSelectionAtStart(const std::string& exeDir);
 // list with an empty one, or with a selection read only in part, and nobody
 // would notice: no file, one that cannot be read, a damaged one, or one that
 // selects no market or no industry.
-std::optional<Told> SettingsUnfitForUnattendedRun(const std::string& exeDir,
+std::optional<FailureText> SettingsUnfitForUnattendedRun(const std::string& exeDir,
                                                   SelectionFlags& flags);
 
 // The main window's first activation: the loaded flags into the check boxes.
