@@ -45,16 +45,16 @@ TransferFailure TooLarge(std::size_t pageBytes) {
           .detail = static_cast<long>(pageBytes / (1024 * 1024))};
 }
 
-// Appends the body, normalised, to the page text, until it ends, fails or an
-// abort is seen (the abort point tells which). A page is whole or it fails:
-// a body past the byte bound, or one holding a zero byte, is never used in
-// part; that is its failure.
+// Appends the body, normalised, to the page text, until it ends or fails. A
+// page is whole or it fails: a body past the byte bound, or one holding a
+// zero byte, is never used in part; that is its failure.
 std::optional<TransferFailure> ReadBody(const QuoteClient& client, InternetRequest& request,
                                         Text& pageText) {
   const std::size_t bound = client.bounds.pageBytes;
   std::array<char, kChunkBytes> buffer;
   std::size_t rawBytes = 0;
-  while (!client.abortPoint.PumpAndTestAbort()) {
+  while (true) {
+    if (client.abortPoint.PumpAndTestAbort()) throw Error::Aborted();
     // One byte past the bound tells that the body is too long.
     const std::size_t asked = std::min(kChunkBytes, bound + 1 - rawBytes);
     const std::size_t count = std::min(request.Read(buffer.data(), asked), asked);
@@ -67,26 +67,21 @@ std::optional<TransferFailure> ReadBody(const QuoteClient& client, InternetReque
     }
     AppendNormalised(pageText, chunk);
   }
-  return std::nullopt;
 }
 
-// One try at one page, with handles of its own: the failure, if any. The
-// client tells of an abort by its abort point alone; here it becomes the
-// run's Error::Aborted().
+// One try at one page, with handles of its own: the failure, if any.
 std::optional<TransferFailure> TryPage(const QuoteClient& client, const std::string& url, Text& pageText) {
   PageHandles handles;
   if (client.progress) client.progress->PageStarted();
   handles.session = client.internet.Open(std::string(kAgent), client.abortPoint);
   if (!handles.session) return TransferFailure{.kind = TransferFailure::Kind::NoClient};
   handles.request = handles.session->OpenUrl(url);
-  if (client.abortPoint.AbortSeen()) throw Error::Aborted();
   // Refused before a byte of it is read, however its transfer went on.
   if (handles.request->AnnouncedLength().value_or(0) > client.bounds.pageBytes) {
     return TooLarge(client.bounds.pageBytes);
   }
   if (const auto failure = handles.request->Failure()) return failure;
   const std::optional<TransferFailure> unread = ReadBody(client, *handles.request, pageText);
-  if (client.abortPoint.AbortSeen()) throw Error::Aborted();
   if (unread) return unread;
   return handles.request->Failure();
 }
