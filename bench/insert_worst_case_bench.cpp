@@ -34,7 +34,7 @@ class OneIndustryNoMarket : public Selection {
 class StatusLine : public RunObserver {
  public:
   void ShowStatus(const Text& text) override { status_ = text; }
-  void IndustryFetched(std::optional<std::size_t>) override {}
+  void IndustryFetched(std::size_t) override {}
   bool MayReplaceSuspectList(const Text&) override { return true; }
   bool MayWriteEmptyList() override { return true; }
 
@@ -50,7 +50,7 @@ struct Bench {
   StatusLine observer;
   testing::TempDir dir;
   std::vector<StockRow> rows;
-  IndustryFetch fetch = [this](const Text&) { return std::optional(rows); };
+  IndustryFetch fetch = [this](const Text&) { return rows; };
 
   RunResult Run() {
     return DownloadRows(selection, ListTarget{dir.File(kStockListFileName), nullptr}, abortPoint,

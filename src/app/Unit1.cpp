@@ -78,7 +78,7 @@ void TForm1::FormCreate() {
   ExeDir = ProgramFolder(options_.exeDir);
   const SettingsRead read = ReadSelectionAtStart(ExeDir);
   LoadedSelection = read.flags;
-  if (read.failure) ShowErrorBoxQt(*read.failure);
+  if (read.failure) ShowErrorBoxQt(read.failure->japanese);
   // The boxes then show what was read, and 設定保存 writes a sound file.
   if (read.damage) ShowErrorBoxQt(SettingsDamageMessage(ExeDir, *read.damage));
 }
@@ -128,7 +128,7 @@ void TForm1::StartStatusTimer() {
 
 // Switched on only once per run, so its texts show only until the first
 // fetch has returned.
-void TForm1::IndustryFetched(std::optional<std::size_t>) { Timer1->stop(); }
+void TForm1::IndustryFetched(std::size_t) { Timer1->stop(); }
 
 // A retry's notice stays up: the timer's texts would hide it.
 void TForm1::Retrying(const Text& status) {

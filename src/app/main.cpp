@@ -3,6 +3,7 @@
 
 #include "app/start_up.h"
 #include "app/window_command_line.h"
+#include "cli/program_options.h"
 #include "quote/page_fetch.h"
 #include "ui/qt_boxes.h"
 
@@ -13,19 +14,19 @@ constexpr int kExitUsage = 64;  // as the command's wrong command line
 }  // namespace
 
 int main(int argc, char** argv) {
-  using quillivar::WindowCommandLine;
-  const WindowCommandLine line = quillivar::ParseWindowCommandLine(argc, argv);
+  using Kind = quillivar::ProgramCommandLine::Kind;
+  const quillivar::ProgramCommandLine line = quillivar::ParseProgramOptions(argc, argv);
   const quillivar::DefaultFolder folderKind = quillivar::BuiltInDefaultFolder();
   // Answered before the toolkit starts, so they need no display.
-  if (line.kind == WindowCommandLine::Kind::Help) {
+  if (line.kind == Kind::Help) {
     std::fputs(quillivar::WindowHelpText(folderKind).c_str(), stdout);
     return 0;
   }
-  if (line.kind == WindowCommandLine::Kind::Version) {
+  if (line.kind == Kind::Version) {
     std::printf("quillivar %s\n", QUILLIVAR_VERSION);
     return 0;
   }
-  if (line.kind == WindowCommandLine::Kind::UsageError) {
+  if (line.kind == Kind::UsageError) {
     std::fprintf(stderr, "quillivar: %s\n(quillivar --help)\n", line.error.c_str());
     return kExitUsage;
   }

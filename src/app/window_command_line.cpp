@@ -1,16 +1,12 @@
 #include "app/window_command_line.h"
 
-#include <string_view>
+#include <optional>
 
 #include "text/code_page.h"
-#include "files/text_file.h"
+#include "files/failure_text.h"
 
 namespace quillivar {
 namespace {
-
-WindowCommandLine UsageError(std::string message) {
-  return {WindowCommandLine::Kind::UsageError, {}, std::move(message)};
-}
 
 Text WithSlash(const std::string& folder) {
   return folder.ends_with('/') ? folder : folder + "/";
@@ -20,27 +16,6 @@ Text WithSlash(const std::string& folder) {
 Text Shown(const std::string& path) { return LenientSjis(path); }
 
 }  // namespace
-
-WindowCommandLine ParseWindowCommandLine(int argc, const char* const* argv) {
-  WindowCommandLine line;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--help" || argument == "-h") return {WindowCommandLine::Kind::Help, {}, {}};
-    if (argument == "--version") return {WindowCommandLine::Kind::Version, {}, {}};
-    if (argument == "--dir" || argument.starts_with("--dir=")) {
-      if (argument == "--dir") {
-        if (++i >= argc) return UsageError("--dir needs a folder");
-        line.dir = argv[i];
-      } else {
-        line.dir = argument.substr(6);
-      }
-      if (line.dir.empty()) return UsageError("--dir needs a folder");
-    } else {
-      return UsageError("unknown argument: " + std::string(argument));
-    }
-  }
-  return line;
-}
 
 std::string WindowHelpText(DefaultFolder kind) {
   const DefaultFolderWords folder = WordsFor(kind);
@@ -73,23 +48,14 @@ std::string WindowHelpText(DefaultFolder kind) {
 
 WindowFolder ChooseWindowFolder(const std::string& dir, DefaultFolder kind) {
   if (!dir.empty()) {
-    const NamedFolder named = LookAtNamedFolder(dir);
-    switch (named.state) {
-      case NamedFolder::State::kFolder:
-        return {WithSlash(dir), {}};
-      case NamedFolder::State::kMissing:
-        return {{}, Shown(dir) + Sjis(" というフォルダはありません")};
-      case NamedFolder::State::kNotAFolder:
-        return {{}, Shown(dir) + Sjis(" はフォルダではありません")};
-      case NamedFolder::State::kCannotCheck:
-        break;
-    }
-    return {{}, Shown(dir) + Sjis(" を調べられません（") + IoErrorMessage(named.error, dir) + Sjis("）")};
+    const std::optional<FailureText> problem = NamedFolderProblem(dir, LookAtNamedFolder(dir));
+    if (problem) return {{}, problem->japanese};
+    return {WithSlash(dir), {}};
   }
   const Text folder = DefaultFolderPath(kind);
   if (kind == DefaultFolder::kProgram) return {folder, {}};
   if (folder.empty()) {
-    return {{}, Sjis("データのフォルダが決まりません（HOME も XDG_DATA_HOME もありません）")};
+    return {{}, NoDataFolder().japanese};
   }
   if (const int code = MakeFolders(folder); code != 0) {
     return {{}, Shown(folder) + Sjis(" を作れません（") + IoErrorMessage(code, folder) + Sjis("）")};

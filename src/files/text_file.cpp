@@ -13,18 +13,6 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 
-std::string ParentDirectory(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-bool IsDirectory(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 FileBytes systemBytes;
 FileBytes* currentBytes = &systemBytes;
 
@@ -42,48 +30,6 @@ FileBytes* ReplaceFileBytes(FileBytes* bytes) {
   FileBytes* const previous = currentBytes;
   currentBytes = bytes != nullptr ? bytes : &systemBytes;
   return previous;
-}
-
-Text IoErrorMessage(int code, const std::string& path) {
-  switch (code) {
-    case ENOENT:
-      if (!IsDirectory(ParentDirectory(path))) {
-        return Sjis("ファイル名の指定が間違っています");
-      }
-      return Sjis("ファイルが見つかりません");
-    case ENOTDIR:
-    case ENAMETOOLONG:
-      return Sjis("ファイル名の指定が間違っています");
-    case EMFILE:
-    case ENFILE:
-      return Sjis("オープンしたファイルが多すぎます");
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return Sjis("ファイルへのアクセスが拒否されました");
-    case ENOSPC:
-    case EDQUOT:
-      return Sjis("ディスクの空きが足りません（") + LenientSjis(path) + Sjis("）");
-    case ENODEV:
-      return LenientSjis(path) + Sjis(" は通常のファイルではありません");
-    case EMLINK:
-      return LenientSjis(path) + Sjis(" には別の名前（ハードリンク）があるため書き換えられません");
-    case EWOULDBLOCK:
-      return LenientSjis(path) + Sjis(" は別のプログラムが使用中です");
-    case ECANCELED:
-      return Sjis("中止しました");
-    default:
-      return Sjis("I/O エラー (") + IntToText(code) + ")";
-  }
-}
-
-void ThrowIoError(int code, const std::string& path) {
-  throw IoError(IoErrorMessage(code, path), code);
-}
-
-Text UnsyncedSaveMessage() {
-  return Sjis("保存しましたが、ディスクに書き込まれていない可能性があります");
 }
 
 TextFileReader::TextFileReader(const std::string& path) : path_(path) {
@@ -237,7 +183,7 @@ void ReplacingTextFileWriter::Commit() {
       // name.
       Abandon();
       committed_ = true;
-      if (syncCode != 0) throw IoError(UnsyncedSaveMessage(), syncCode);
+      if (syncCode != 0) throw Error(UnsyncedSaveMessage(), Error::Kind::kUnsynced, syncCode);
       return;
     }
     if (!save::NeedsInPlaceWrite(code) || !file_.Valid()) Fail(code);

@@ -45,16 +45,16 @@ TransferFailure TooLarge(std::size_t pageBytes) {
           .detail = static_cast<long>(pageBytes / (1024 * 1024))};
 }
 
-// Appends the body, normalised, to the page text, until it ends, fails or an
-// abort is seen (the abort point tells which). A page is whole or it fails:
-// a body past the byte bound, or one holding a zero byte, is never used in
-// part; that is its failure.
+// Appends the body, normalised, to the page text, until it ends or fails. A
+// page is whole or it fails: a body past the byte bound, or one holding a
+// zero byte, is never used in part; that is its failure.
 std::optional<TransferFailure> ReadBody(const QuoteClient& client, InternetRequest& request,
                                         Text& pageText) {
   const std::size_t bound = client.bounds.pageBytes;
   std::array<char, kChunkBytes> buffer;
   std::size_t rawBytes = 0;
-  while (!client.abortPoint.PumpAndTestAbort()) {
+  while (true) {
+    if (client.abortPoint.PumpAndTestAbort()) throw Error::Aborted();
     // One byte past the bound tells that the body is too long.
     const std::size_t asked = std::min(kChunkBytes, bound + 1 - rawBytes);
     const std::size_t count = std::min(request.Read(buffer.data(), asked), asked);
@@ -67,36 +67,23 @@ std::optional<TransferFailure> ReadBody(const QuoteClient& client, InternetReque
     }
     AppendNormalised(pageText, chunk);
   }
-  return std::nullopt;
 }
 
-enum class PageOutcome { Read, Aborted, Failed };
-
-struct PageTry {
-  PageOutcome outcome;
-  TransferFailure failure{};
-};
-
-// One try at one page, with handles of its own.
-PageTry TryPage(const QuoteClient& client, const std::string& url, Text& pageText) {
+// One try at one page, with handles of its own: the failure, if any.
+std::optional<TransferFailure> TryPage(const QuoteClient& client, const std::string& url, Text& pageText) {
   PageHandles handles;
   if (client.progress) client.progress->PageStarted();
   handles.session = client.internet.Open(std::string(kAgent), client.abortPoint);
-  if (!handles.session) {
-    return {PageOutcome::Failed, {.kind = TransferFailure::Kind::NoClient}};
-  }
+  if (!handles.session) return TransferFailure{.kind = TransferFailure::Kind::NoClient};
   handles.request = handles.session->OpenUrl(url);
-  if (client.abortPoint.AbortSeen()) return {PageOutcome::Aborted};
   // Refused before a byte of it is read, however its transfer went on.
   if (handles.request->AnnouncedLength().value_or(0) > client.bounds.pageBytes) {
-    return {PageOutcome::Failed, TooLarge(client.bounds.pageBytes)};
+    return TooLarge(client.bounds.pageBytes);
   }
-  if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
+  if (const auto failure = handles.request->Failure()) return failure;
   const std::optional<TransferFailure> unread = ReadBody(client, *handles.request, pageText);
-  if (client.abortPoint.AbortSeen()) return {PageOutcome::Aborted};
-  if (unread) return {PageOutcome::Failed, *unread};
-  if (const auto failure = handles.request->Failure()) return {PageOutcome::Failed, *failure};
-  return {PageOutcome::Read};
+  if (unread) return unread;
+  return handles.request->Failure();
 }
 
 std::chrono::milliseconds PauseBefore(const RetryPolicy& policy, std::size_t retry,
@@ -106,41 +93,38 @@ std::chrono::milliseconds PauseBefore(const RetryPolicy& policy, std::size_t ret
   return std::max<std::chrono::milliseconds>(pause, failure.retryAfter);
 }
 
-// Waits, passing the abort point; false when an abort was seen.
-bool PauseUnlessAborted(AbortPoint& abortPoint, std::chrono::milliseconds pause) {
+// Waits, passing the abort point.
+void PauseUnlessAborted(AbortPoint& abortPoint, std::chrono::milliseconds pause) {
   const auto until = std::chrono::steady_clock::now() + pause;
   while (!abortPoint.PumpAndTestAbort()) {
     const auto left = until - std::chrono::steady_clock::now();
-    if (left <= left.zero()) return true;
+    if (left <= left.zero()) return;
     std::this_thread::sleep_for(
         std::min<std::chrono::steady_clock::duration>(left, kPauseSlice));
   }
-  return false;
+  throw Error::Aborted();
 }
 
-// The body of one page, tried again after a failure that may pass; no value
-// on an abort. A failure that remains raises the page's error.
-std::optional<Text> FetchPage(const QuoteClient& client, const Text& industryCode,
+// The body of one page, tried again after a failure that may pass. A failure
+// that remains raises the page's error.
+Text FetchPage(const QuoteClient& client, const Text& industryCode,
                               long long pageNumber) {
   const std::string url = ListPageUrl(client.host, industryCode, pageNumber);
   const std::size_t retries = client.retries.pauses.size();
   for (std::size_t retry = 0;; ++retry) {
     Text pageText;
-    const PageTry page = TryPage(client, url, pageText);
-    if (page.outcome == PageOutcome::Read) return pageText;
-    if (page.outcome == PageOutcome::Aborted) return std::nullopt;
-    if (!page.failure.IsTransient() || retry == retries) {
+    const std::optional<TransferFailure> failure = TryPage(client, url, pageText);
+    if (!failure) return pageText;
+    if (!failure->IsTransient() || retry == retries) {
       // The notice of a retry would stay up after the run has ended.
-      if (retry > 0 && client.progress) client.progress->Retrying(TransferFailureText(page.failure));
-      throw Error(PageFailedMessage(industryCode, pageNumber, page.failure));
+      if (retry > 0 && client.progress) client.progress->Retrying(TransferFailureText(*failure));
+      throw Error(PageFailedMessage(industryCode, pageNumber, *failure));
     }
     if (client.progress) {
-      client.progress->Retrying(PageRetryStatus(industryCode, pageNumber, page.failure,
+      client.progress->Retrying(PageRetryStatus(industryCode, pageNumber, *failure,
                                         static_cast<int>(retry + 1), static_cast<int>(retries)));
     }
-    if (!PauseUnlessAborted(client.abortPoint, PauseBefore(client.retries, retry, page.failure))) {
-      return std::nullopt;
-    }
+    PauseUnlessAborted(client.abortPoint, PauseBefore(client.retries, retry, *failure));
   }
 }
 
@@ -194,22 +178,17 @@ class EarlierRows {
 
 std::string CompiledQuoteHost() { return QUILLIVAR_QUOTE_HOST; }
 
-std::optional<std::vector<StockRow>> FetchIndustryRows(const QuoteClient& client,
-                                                       const Text& industryCode,
-                                                       std::size_t rowsTakenBefore) {
+std::vector<StockRow> FetchIndustryRows(const QuoteClient& client, const Text& industryCode,
+                                        std::size_t rowsTakenBefore) {
   StockRow fields;
   std::vector<StockRow> rows;
   EarlierRows earlier(rows);
   for (long long pageNumber = 1;; ++pageNumber) {
-    std::optional<Text> pageText = FetchPage(client, industryCode, pageNumber);
-    if (!pageText) return std::nullopt;
-    *pageText = Converted(std::move(*pageText), industryCode, pageNumber);
-    const bool lastPage = !HasNextPageLink(*pageText, industryCode, pageNumber);
+    const Text pageText = Converted(FetchPage(client, industryCode, pageNumber), industryCode,
+                                    pageNumber);
+    const bool lastPage = !HasNextPageLink(pageText, industryCode, pageNumber);
     const std::size_t pageStart = rows.size();
-    if (ScanPageRows(*pageText, industryCode, fields, rows, client.abortPoint) ==
-        ScanOutcome::Aborted) {
-      return std::nullopt;
-    }
+    ScanPageRows(pageText, industryCode, fields, rows, client.abortPoint);
     if (earlier.Repeats(pageStart)) {
       // A site that ignores the page number answers page 1 again and again.
       if (!lastPage) throw Error(PageFailedMessage(industryCode, pageNumber, RepeatedPageCause()));

@@ -6,6 +6,7 @@
 
 #include "catalogue/catalogue.h"
 #include "stocklist/stock_code.h"
+#include "text/error.h"
 
 namespace quillivar {
 namespace {
@@ -124,8 +125,8 @@ bool HasNextPageLink(std::string_view pageText, std::string_view industryCode,
   return pageText.find(link) != std::string_view::npos;
 }
 
-ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCode,
-                         StockRow& fields, std::vector<StockRow>& rows, AbortPoint& abortPoint) {
+void ScanPageRows(std::string_view pageText, std::string_view industryCode, StockRow& fields,
+                  std::vector<StockRow>& rows, AbortPoint& abortPoint) {
   ForwardSearch codeMarker(pageText, kCodeMarker);
   ForwardSearch marketMarker(pageText, kMarketMarker);
   ForwardSearch marketCellEnd(pageText, kMarketCellEnd);
@@ -136,10 +137,10 @@ ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCod
   std::size_t current = 0;
 
   while (true) {
-    if (abortPoint.PumpAndTestAbort()) return ScanOutcome::Aborted;
+    if (abortPoint.PumpAndTestAbort()) throw Error::Aborted();
 
     const std::size_t code = codeMarker.From(current);
-    if (code == std::string_view::npos) return ScanOutcome::Finished;
+    if (code == std::string_view::npos) return;
     current = code + kCodeMarker.size();
     fields.code = Text(pageText.substr(current, StockCode::kLength));
 
@@ -167,7 +168,7 @@ ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCod
 
     fields.industry = IndustryNameOfCode(industryCode);
     if (fields.market != kEmptyMarket) rows.push_back(fields);
-    if (!nameLinkClosed) return ScanOutcome::Finished;
+    if (!nameLinkClosed) return;
   }
 }
 

@@ -1,9 +1,10 @@
 #include "refresh/command_line.h"
 
 #include <algorithm>
-#include <optional>
 #include <string_view>
+#include <vector>
 
+#include "cli/program_options.h"
 #include "quote/page_fetch.h"
 #include "files/executable_directory.h"
 
@@ -19,63 +20,28 @@ bool IsHostAndPort(std::string_view host) {
   });
 }
 
-CommandLine UsageError(std::string message) {
-  CommandLine line;
-  line.kind = CommandLine::Kind::UsageError;
-  line.error = std::move(message);
-  return line;
-}
-
-// The value of "--name VALUE" or "--name=VALUE" at argv[i], moving i past it.
-std::optional<std::string> OptionValue(std::string_view name, int argc,
-                                       const char* const* argv, int& i) {
-  const std::string_view argument = argv[i];
-  if (argument == name) {
-    if (i + 1 >= argc) return std::nullopt;
-    return std::string(argv[++i]);
-  }
-  return std::string(argument.substr(name.size() + 1));
-}
-
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    const auto is = [&](std::string_view name) {
-      return argument == name ||
-             (argument.size() > name.size() && argument.starts_with(name) &&
-              argument[name.size()] == '=');
-    };
-    if (argument == "--help" || argument == "-h") {
-      line.kind = CommandLine::Kind::Help;
-      return line;
-    }
-    if (argument == "--version") {
-      line.kind = CommandLine::Kind::Version;
-      return line;
-    }
-    if (argument == "--") {
-      if (i + 1 < argc) return UsageError("unknown argument: " + std::string(argv[i + 1]));
-      break;
-    }
-    if (is("--dir")) {
-      const std::optional<std::string> dir = OptionValue("--dir", argc, argv, i);
-      if (!dir || dir->empty()) return UsageError("--dir needs a folder");
-      line.options.dir = dir->back() == '/' ? *dir : *dir + "/";
-    } else if (is("--host")) {
-      const std::optional<std::string> host = OptionValue("--host", argc, argv, i);
-      if (!host || !IsHostAndPort(*host)) {
-        return UsageError("--host needs HOST or HOST:PORT, got '" + host.value_or("") + "'");
-      }
-      line.options.host = *host;
-    } else if (argument == "--accept-shrink") {
-      line.options.acceptShrink = true;
-    } else {
-      return UsageError("unknown argument: " + std::string(argument));
-    }
-  }
+  const std::vector<ProgramOption> own = {
+      {"--host", true,
+       [&line](const std::string& host) {
+         if (!IsHostAndPort(host)) return "--host needs HOST or HOST:PORT, got '" + host + "'";
+         line.options.host = host;
+         return std::string();
+       }},
+      {"--accept-shrink", false,
+       [&line](const std::string&) {
+         line.options.acceptShrink = true;
+         return std::string();
+       }},
+  };
+  const ProgramCommandLine shared = ParseProgramOptions(argc, argv, own);
+  line.kind = shared.kind;
+  line.error = shared.error;
+  const std::string& dir = shared.dir;
+  if (!dir.empty()) line.options.dir = dir.back() == '/' ? dir : dir + "/";
   return line;
 }
 

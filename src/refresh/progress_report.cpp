@@ -38,9 +38,7 @@ void ProgressReport::Retrying(const Text& status) {
   output_.Line(Heading() + ": " + SjisToUtf8(status));
 }
 
-void ProgressReport::IndustryFetched(std::optional<std::size_t> fetched) {
-  if (!fetched) return;  // aborted: the run's end says so
-  const std::size_t rows = *fetched;
+void ProgressReport::IndustryFetched(std::size_t rows) {
   rows_ += rows;
   const std::string totals =
       "計 " + std::to_string(pages_) + " ページ, " + std::to_string(rows_) + " 件";

@@ -1,8 +1,6 @@
 #include "refresh/refresh.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -11,7 +9,7 @@
 #include "quote/curl_internet.h"
 #include "quote/page_fetch.h"
 #include "refresh/folder_checks.h"
-#include "refresh/change_report.h"
+#include "run/change_report.h"
 #include "refresh/progress_report.h"
 #include "refresh/run_log.h"
 #include "refresh/stop_signal.h"
@@ -20,6 +18,7 @@
 #include "text/code_page.h"
 #include "text/error.h"
 #include "files/executable_directory.h"
+#include "files/failure_text.h"
 #include "ui/ui_texts.h"
 
 namespace quillivar {
@@ -31,45 +30,13 @@ struct Outcome {
   std::string detail;  // UTF-8
 };
 
-// Unlike the window, where the user sees the cleared boxes, the command
-// stops: it would replace the list with an empty one, or with a selection
-// read only in part, and nobody would notice.
-std::optional<Outcome> SettingsProblem(const std::string& dir, SelectionFlags& flags) {
-  const std::string path = dir + kSettingsFileName;
-  const SettingsRead read = ReadSelectionAtStart(dir);
-  if (!read.found) {
-    return Outcome{kExitError, FailureText(path + " が読めません", "cannot read " + path, ENOENT, path)};
-  }
-  if (read.failure) {
-    std::string english = "cannot read " + path;
-    if (read.errorCode == ENODEV) {
-      english = path + " is not a file";
-    } else if (read.errorCode != 0) {
-      english = EnglishFailure(english, read.errorCode);
-    }
-    return Outcome{kExitError, SjisToUtf8(*read.failure) + " / " + english};
-  }
-  if (read.damage) {
-    return Outcome{kExitError, SjisToUtf8(SettingsDamageMessage(dir, *read.damage))};
-  }
-  flags = read.flags;
-  const FlagsSelection selection(flags);
-  if (!AnyMarketSelected(selection)) {
-    return Outcome{kExitError, path + " で市場が一つも選ばれていません / no market is selected in " + path};
-  }
-  if (SelectedIndustryCount(selection) == 0) {
-    return Outcome{kExitError,
-                   path + " で業種が一つも選ばれていません / no industry is selected in " + path};
-  }
-  return std::nullopt;
-}
-
 // The cause in both languages, as every failed file operation of the
 // command is told.
 Outcome CannotWrite(const std::string& dir, int code) {
   const std::string path = dir + kStockListFileName;
-  return {kExitCannotWrite, FailureText(dir + " に " + kStockListFileName + " が書き込めません",
-                                        "cannot write " + path, code, path)};
+  const FailureText what{LenientSjis(dir) + Sjis(" に ") + kStockListFileName + Sjis(" が書き込めません"),
+                  "cannot write " + path};
+  return {kExitCannotWrite, FailedOn(what, code, path).Line()};
 }
 
 std::string StopSignalName(int signal) { return std::string("SIG") + ::sigabbrev_np(signal); }
@@ -77,12 +44,6 @@ std::string StopSignalName(int signal) { return std::string("SIG") + ::sigabbrev
 Outcome Download(const std::string& dir, const Selection& selection, ListTarget target,
                  AbortPoint& abortPoint, const RefreshOptions& options, const std::string& host,
                  const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
-  std::optional<std::vector<StockRow>> previous;
-  try {
-    previous = ReadStockList(target.path, abortPoint);
-  } catch (const IoError&) {
-    // An abort here is seen again at the run's first abort point.
-  }
   ProgressReport progress(output, SelectedIndustryCount(selection), options.acceptShrink);
   CurlInternet internet;
   const RunResult result =
@@ -92,7 +53,7 @@ Outcome Download(const std::string& dir, const Selection& selection, ListTarget 
   switch (result.end) {
     case RunResult::End::Written:
       output.Line(SjisToUtf8(result.message));
-      return {kExitWritten, DescribeChanges(result.written, previous)};
+      return {kExitWritten, DescribeChanges(result)};
     case RunResult::End::CannotWrite:
       return CannotWrite(dir, result.errorCode);
     case RunResult::End::WriteFailed:
@@ -116,20 +77,10 @@ Outcome Download(const std::string& dir, const Selection& selection, ListTarget 
 // say; one that cannot even be looked at is a folder the run cannot use.
 std::optional<Outcome> FolderProblem(const std::string& dir) {
   const NamedFolder named = LookAtNamedFolder(dir);
-  switch (named.state) {
-    case NamedFolder::State::kFolder:
-      return std::nullopt;
-    case NamedFolder::State::kMissing:
-      return Outcome{kExitUsage, dir + " というフォルダはありません / no such folder: " + dir +
-                                     " (quillivar-refresh --help)"};
-    case NamedFolder::State::kNotAFolder:
-      return Outcome{kExitUsage, dir + " はフォルダではありません / not a folder: " + dir +
-                                     " (quillivar-refresh --help)"};
-    case NamedFolder::State::kCannotCheck:
-      break;
-  }
-  return Outcome{kExitCannotWrite,
-                 FailureText(dir + " を調べられません", "cannot check " + dir, named.error, dir)};
+  const std::optional<FailureText> problem = NamedFolderProblem(dir, named);
+  if (!problem) return std::nullopt;
+  if (named.state == NamedFolder::State::kCannotCheck) return Outcome{kExitCannotWrite, problem->Line()};
+  return Outcome{kExitUsage, problem->Line() + " (quillivar-refresh --help)"};
 }
 
 // Packaged, without --dir: the files are in the user's data folder.
@@ -137,48 +88,25 @@ bool UsesDataFolder(const RefreshOptions& options) {
   return options.dir.empty() && BuiltInDefaultFolder() == DefaultFolder::kUserData;
 }
 
-// The window makes the user's data folder; before that there are no
-// settings to run with, which is no wrong command line.
-std::optional<Outcome> DataFolderProblem(const std::string& dir) {
-  if (dir.empty()) {
-    return Outcome{kExitError,
-                   "データのフォルダが決まりません（HOME も XDG_DATA_HOME もありません） / "
-                   "no data folder: neither HOME nor XDG_DATA_HOME is set"};
-  }
-  struct stat info {};
-  if (::stat(dir.c_str(), &info) != 0 && errno == ENOENT) {
-    return Outcome{kExitError, dir + " がありません。先にウィンドウ（quillivar）の設定で「設定保存」してください / " +
-                                   dir + " does not exist: save the settings in the window (quillivar) first"};
-  }
-  return std::nullopt;
-}
-
 Outcome LockFileRefused(const std::string& path, FolderLock::Refusal why) {
-  using Refusal = FolderLock::Refusal;
-  struct Reason {
-    const char* japanese;
-    const char* english;
-  };
-  const Reason reason = [why]() -> Reason {
-    switch (why) {
-      case Refusal::Link: return {"シンボリックリンクです", "it is a symbolic link"};
-      case Refusal::NotRegularFile: return {"通常のファイルではありません", "it is no regular file"};
-      case Refusal::AnotherUsersFile: return {"別のユーザーのファイルです", "it is another user's file"};
-      case Refusal::OpenToOthers:
-        return {"グループかほかのユーザーも開けます", "its group or others may open it"};
-      default: return {"開けません", "it cannot be opened"};
-    }
-  }();
-  return {kExitCannotWrite, path + " はこのユーザーだけのロックファイルではありません（" + reason.japanese +
+  // In the order of FolderLock::Refusal, from Link on.
+  static constexpr std::array<std::array<const char*, 2>, 5> kReasons{{
+      {"シンボリックリンクです", "it is a symbolic link"},
+      {"通常のファイルではありません", "it is no regular file"},
+      {"別のユーザーのファイルです", "it is another user's file"},
+      {"グループかほかのユーザーも開けます", "its group or others may open it"},
+      {"開けません", "it cannot be opened"},
+  }};
+  const auto& [japanese, english] = kReasons.at(static_cast<std::size_t>(why) - 1);
+  return {kExitCannotWrite, path + " はこのユーザーだけのロックファイルではありません（" + japanese +
                                 "。削除してください） / " + path +
-                                " is not a lock file of this user only: " + reason.english +
-                                " (remove it)"};
+                                " is not a lock file of this user only: " + english + " (remove it)"};
 }
 
 Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const std::string& site,
                     const volatile std::sig_atomic_t& stopSignal, TerminalOutput& output) {
   if (UsesDataFolder(options)) {
-    if (std::optional<Outcome> problem = DataFolderProblem(dir)) return *problem;
+    if (const auto unready = DataFolderUnready(dir)) return {kExitError, unready->Line()};
   }
   if (std::optional<Outcome> problem = FolderProblem(dir)) return *problem;
   const FolderLock lock(dir);
@@ -189,11 +117,11 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
   if (lock.Error() != 0) {
     // The file itself is still replaced safely; only a second run could
     // download the same list at the same time.
-    output.Line("quillivar-refresh: " +
-                FailureText(dir + " をロックできません", "cannot lock " + dir, lock.Error(), dir));
+    const FailureText what{LenientSjis(dir) + Sjis(" をロックできません"), "cannot lock " + dir};
+    output.Line("quillivar-refresh: " + FailedOn(what, lock.Error(), dir).Line());
   }
   SelectionFlags flags{};
-  if (std::optional<Outcome> problem = SettingsProblem(dir, flags)) return *problem;
+  if (const auto unfit = SettingsUnfitForUnattendedRun(dir, flags)) return {kExitError, unfit->Line()};
   StopSignalPump pump(stopSignal);
   AbortPoint abortPoint(pump, pump.AbortRequested);
   // The save's own first steps, before the first request: a list that cannot
@@ -201,8 +129,8 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
   ListTarget target{dir + kStockListFileName, nullptr};
   try {
     target.opened = std::make_unique<StockListFile>(target.path, abortPoint);
-  } catch (const IoError& error) {
-    if (error.Code() == ECANCELED) return {128 + stopSignal, StopSignalName(stopSignal)};
+  } catch (const Error& error) {
+    if (error.IsAborted()) return {128 + stopSignal, StopSignalName(stopSignal)};
     return CannotWrite(dir, error.Code());
   }
   return Download(dir, FlagsSelection(flags), std::move(target), abortPoint, options, site,

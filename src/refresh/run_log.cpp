@@ -2,18 +2,14 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "refresh/command_line.h"
-#include "text/code_page.h"
-#include "files/text_file.h"
 
 namespace quillivar {
 namespace {
@@ -48,20 +44,6 @@ std::string_view EndWord(int status) {
   return "失敗 / failed";
 }
 
-// The system's words, except where the save gives an errno a meaning of its own.
-std::string_view EnglishReason(int code) {
-  switch (code) {
-    case ENODEV:
-      return "not a regular file";
-    case EMLINK:
-      return "it has other names (hard links) and would be written in place";
-    case EWOULDBLOCK:
-      return "another program is using it";
-    default:
-      return std::strerror(code);
-  }
-}
-
 }  // namespace
 
 RunLog::RunLog(TerminalOutput& output)
@@ -86,17 +68,6 @@ void RunLog::Ended(int status, std::string_view detail) {
                 static_cast<int>(EndWord(status).size()), EndWord(status).data(),
                 took.count(), status);
   output_.Line(std::string(head).append(detail));
-}
-
-std::string FailureText(std::string_view japanese, std::string_view english, int code,
-                        const std::string& path) {
-  std::string text(japanese);
-  text.append("（").append(SjisToUtf8(IoErrorMessage(code, path))).append("） / ");
-  return text.append(EnglishFailure(english, code));
-}
-
-std::string EnglishFailure(std::string_view english, int code) {
-  return std::string(english).append(": ").append(EnglishReason(code));
 }
 
 }  // namespace quillivar

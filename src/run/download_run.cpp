@@ -1,12 +1,10 @@
 #include "run/download_run.h"
 
-#include <cerrno>
-
 #include "stocklist/stock_code.h"
+#include "stocklist/list_changes.h"
 #include "stocklist/list_check.h"
 #include "text/code_page.h"
 #include "text/error.h"
-#include "files/text_file.h"
 
 namespace quillivar {
 namespace {
@@ -54,13 +52,13 @@ class Run {
         return Ended(End::Kept, Texts().kept);
       }
       observer_.ShowStatus(Texts().started);
-      if (!Collect()) return Ended(End::Aborted, Texts().aborted);
+      Collect();
       return WriteOut(target);
-    } catch (const IoError& error) {
-      // 中止 ended a wait of the list's, which left it as it was.
-      if (error.Code() == ECANCELED) return Ended(End::Aborted, Texts().aborted);
+    } catch (const Error& error) {
+      // 中止 ended the fetch or a wait of the list's, which left it as it was.
+      if (error.IsAborted()) return Ended(End::Aborted, Texts().aborted);
       // An unsynced save has put the list in place all the same.
-      const bool inPlace = !writing_ || error.Message() == UnsyncedSaveMessage();
+      const bool inPlace = !writing_ || error.GetKind() == Error::Kind::kUnsynced;
       return Failed(inPlace ? End::Failed : End::WriteFailed, error.Message(), error.Code());
     } catch (...) {
       return Failed(writing_ ? End::WriteFailed : End::Failed, MessageOfCurrentException(), 0);
@@ -82,38 +80,37 @@ class Run {
     return result;
   }
 
-  // Each step tells whether the run goes on; false ends it as aborted.
-  [[nodiscard]] bool Collect() {
+  // Each abort point that sees an abort throws Error::Aborted().
+  void PassAbortPoint() {
+    if (abortPoint_.PumpAndTestAbort()) throw Error::Aborted();
+  }
+
+  void Collect() {
     for (const IndustryEntry& industry : IndustryCatalogue()) {
-      if (abortPoint_.PumpAndTestAbort()) return false;
+      PassAbortPoint();
       if (!IsIndustryCodeSelected(selection_, industry.code)) continue;
       observer_.IndustryStarted(industry.code);
-      std::optional<std::vector<StockRow>> rows = fetch_(industry.code);
-      observer_.IndustryFetched(rows ? std::optional(rows->size()) : std::nullopt);
+      std::vector<StockRow> rows = fetch_(industry.code);
+      observer_.IndustryFetched(rows.size());
       ++fetched_.industries;
-      // Without rows the fetch stopped on an abort: the abort point in
-      // TakeRows ends the run before anything of it could be used.
-      if (!TakeRows(industry.name, rows ? std::move(*rows) : std::vector<StockRow>())) {
-        return false;
-      }
+      TakeRows(industry.name, std::move(rows));
     }
-    return true;
   }
 
   // A row whose fields hold CR LF is taken as the rows its line holds, so
   // that every line of the file is one whole row.
-  [[nodiscard]] bool TakeRows(const Text& industry, std::vector<StockRow> rows) {
+  void TakeRows(const Text& industry, std::vector<StockRow> rows) {
     for (StockRow& fetchedRow : rows) {
       for (StockRow& row : SplitAtLineBreaks(std::move(fetchedRow))) {
-        if (abortPoint_.PumpAndTestAbort()) return false;
+        PassAbortPoint();
         const StockRow readBack = ReadBackOf(row);
         const StockCode code(readBack.code);
         NoteRow(industry, readBack, code);
-        if (!InsertStockRow(std::move(row), code)) return false;
+        InsertStockRow(std::move(row), code);
         ++fetched_.rows;
       }
     }
-    return !abortPoint_.PumpAndTestAbort();
+    PassAbortPoint();
   }
 
   // A row that the write-out would write must begin with a stock code, or
@@ -129,12 +126,12 @@ class Run {
 
   const StockRow& RowOfSlot(std::size_t slot) const { return rows_[StockRows[slot]]; }
 
-  [[nodiscard]] bool InsertStockRow(StockRow row, const StockCode& code) {
+  void InsertStockRow(StockRow row, const StockCode& code) {
     std::size_t index = rows_.size();
     if (!rows_.empty()) {
       index = 0;
       for (std::size_t k = rows_.size(); k-- > 0;) {
-        if (abortPoint_.PumpAndTestAbort()) return false;
+        PassAbortPoint();
         if (codes_[StockRows[k]] <= code) {
           index = k + 1;
           break;
@@ -143,25 +140,31 @@ class Run {
     }
     if (rows_.size() == StockRows.size()) StockRows.emplace_back();
     for (std::size_t k = rows_.size(); k-- > index;) {
-      if (abortPoint_.PumpAndTestAbort()) return false;
+      PassAbortPoint();
       StockRows[k + 1] = StockRows[k];
     }
     observer_.ShowStatus(Texts().taken + StockListLine(row));
     StockRows[index] = rows_.size();
     rows_.push_back(std::move(row));
     codes_.push_back(code);
-    return true;
+  }
+
+  // The earlier list, read once: the suspect-list check compares with its
+  // selected rows, and the result tells what the new list changes.
+  void ReadEarlier(const std::string& path) {
+    observer_.ShowStatus(Texts().readingEarlier);
+    earlier_ = ReadEarlierList(path, abortPoint_);
   }
 
   // False when the new list looks unlike the site's and the user keeps the
   // earlier one.
-  [[nodiscard]] bool MayReplaceEarlierList(const std::string& path, const ListShape& fresh) {
-    observer_.ShowStatus(Texts().readingEarlier);
-    ListShape earlier;
-    const bool read = ReadStockListRows(path, abortPoint_, [&](const StockRow& row) {
-      if (IsStockRowSelected(selection_, row)) earlier.Add(row);
-    });
-    if (!read) earlier = ListShape();  // no list, or one past the bounds
+  [[nodiscard]] bool MayReplaceEarlierList(const ListShape& fresh) {
+    ListShape earlier;  // none without a list, or with one past the bounds
+    if (earlier_.rows) {
+      for (const StockRow& row : *earlier_.rows) {
+        if (IsStockRowSelected(selection_, row)) earlier.Add(row);
+      }
+    }
     const std::optional<SuspectList> suspect = FindSuspectList(fresh, earlier, fetched_);
     return !suspect || observer_.MayReplaceSuspectList(SuspectListFacts(*suspect));
   }
@@ -177,12 +180,13 @@ class Run {
       selected.push_back(slot);
       fresh.Add(readBack);
     }
-    if (!MayReplaceEarlierList(target.path, fresh)) return Ended(End::Kept, Texts().kept);
+    ReadEarlier(target.path);
+    if (!MayReplaceEarlierList(fresh)) return Ended(End::Kept, Texts().kept);
     if (!target.opened) {
       try {
         target.opened = std::make_unique<StockListFile>(target.path, abortPoint_);
-      } catch (const IoError& error) {
-        if (error.Code() == ECANCELED) throw;
+      } catch (const Error& error) {
+        if (error.IsAborted()) throw;
         return Failed(End::CannotWrite, Texts().cannotWrite, error.Code());
       }
     }
@@ -197,7 +201,15 @@ class Run {
     for (const std::size_t slot : selected) {
       result.written.push_back(std::move(rows_[StockRows[slot]]));
     }
+    TellEarlier(result);
     return result;
+  }
+
+  void TellEarlier(RunResult& result) {
+    result.previousFailure = std::move(earlier_.failure);
+    if (!earlier_.rows) return;
+    result.previousRows = earlier_.rows->size();
+    result.changes = ChangesBetween(*earlier_.rows, result.written);
   }
 
   const Selection& selection_;
@@ -211,6 +223,7 @@ class Run {
   std::vector<StockRow> rows_;                     // in the order they came
   std::vector<StockCode> codes_;                   // likewise
   FetchedCount fetched_;
+  EarlierList earlier_;
   bool writing_ = false;  // from the list's first row until it is in place
 };
 
@@ -227,8 +240,8 @@ RunResult Download(const Selection& selection, ListTarget target, const QuoteCli
   followed.progress = &observer;
   std::size_t rowsTaken = 0;  // for the run's bound on rows
   const IndustryFetch fetch = [&](const Text& code) {
-    std::optional<std::vector<StockRow>> rows = FetchIndustryRows(followed, code, rowsTaken);
-    if (rows) rowsTaken += rows->size();
+    std::vector<StockRow> rows = FetchIndustryRows(followed, code, rowsTaken);
+    rowsTaken += rows.size();
     return rows;
   };
   return DownloadRows(selection, std::move(target), client.abortPoint, fetch, observer);

@@ -49,22 +49,52 @@ void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags) {
   writer.Commit();
 }
 
+namespace {
+
+FailureText CannotRead(const std::string& path) {
+  return {LenientSjis(path) + Sjis(" が読めません"), "cannot read " + path};
+}
+
+}  // namespace
+
 SettingsRead ReadSelectionAtStart(const std::string& exeDir) {
   SettingsRead read;
+  const std::string path = exeDir + kSettingsFileName;
+  const FailureText cannotRead = CannotRead(path);
   try {
     read.found = ReadSettingsFile(exeDir, read.flags, &read.damage);
-  } catch (const IoError& error) {
-    const Text path = LenientSjis(exeDir + kSettingsFileName);
+  } catch (const Error& error) {
     read.found = true;
-    read.errorCode = error.Code();
     read.failure = error.Code() == ENODEV
-                       ? path + Sjis(" はファイルではありません")
-                       : path + Sjis(" が読めません（") + error.Message() + Sjis("）");
+                       ? FailureText{LenientSjis(path) + Sjis(" はファイルではありません"), path + " is not a file"}
+                       : FailedOn(cannotRead, error.Code(), path);
   } catch (...) {
     read.found = true;
-    read.failure = MessageOfCurrentException();
+    read.failure = FailureText{MessageOfCurrentException(), cannotRead.english};
   }
   return read;
+}
+
+std::optional<FailureText> SettingsUnfitForUnattendedRun(const std::string& exeDir,
+                                                  SelectionFlags& flags) {
+  const std::string path = exeDir + kSettingsFileName;
+  const SettingsRead read = ReadSelectionAtStart(exeDir);
+  if (!read.found) {
+    return FailedOn(CannotRead(path), ENOENT, path);
+  }
+  if (read.failure) return read.failure;
+  if (read.damage) return FailureText{SettingsDamageMessage(exeDir, *read.damage), ""};
+  flags = read.flags;
+  const FlagsSelection selection(flags);
+  if (!AnyMarketSelected(selection)) {
+    return FailureText{LenientSjis(path) + Sjis(" で市場が一つも選ばれていません"),
+                "no market is selected in " + path};
+  }
+  if (SelectedIndustryCount(selection) == 0) {
+    return FailureText{LenientSjis(path) + Sjis(" で業種が一つも選ばれていません"),
+                "no industry is selected in " + path};
+  }
+  return std::nullopt;
 }
 
 void ApplyLoadedSelection(CheckBoxes& checkBoxes, const SelectionFlags& flags) {

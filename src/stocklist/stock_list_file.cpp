@@ -79,33 +79,26 @@ std::vector<StockRow> SplitAtLineBreaks(StockRow row) {
   return rows;
 }
 
-bool ReadStockListRows(const std::string& path, AbortPoint& abortPoint,
-                       const std::function<void(const StockRow&)>& take) {
+EarlierList ReadEarlierList(const std::string& path, AbortPoint& abortPoint) {
+  EarlierList earlier;
   try {
     TextFileReader reader = TextFileReader::OfFileTheSaveWouldReplace(path, &abortPoint);
     reader.Limit(kEarlierListBytes, kLongestEarlierLine);
+    std::vector<StockRow> rows;
     for (std::size_t lines = 0; !reader.AtEnd(); ++lines) {
-      if (lines == kEarlierListLines) return false;
+      if (lines == kEarlierListLines) ThrowIoError(EFBIG, path);
       if (lines % kLinesBetweenAbortPoints == 0 && abortPoint.PumpAndTestAbort()) {
-        ThrowIoError(ECANCELED, path);
+        throw Error::Aborted();
       }
       const Text line = reader.ReadLine();
-      if (!line.empty()) take(ReadStockListLine(line));
+      if (!line.empty()) rows.push_back(ReadStockListLine(line));
     }
-    return true;
-  } catch (const IoError& error) {
-    if (error.Code() == ECANCELED || error.Code() == EWOULDBLOCK) throw;
-    return false;
+    earlier.rows = std::move(rows);
+  } catch (const Error& error) {
+    if (error.IsAborted() || error.Code() == EWOULDBLOCK) throw;
+    if (error.Code() != ENOENT) earlier.failure = error;
   }
-}
-
-std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
-                                                   AbortPoint& abortPoint) {
-  std::vector<StockRow> rows;
-  if (!ReadStockListRows(path, abortPoint, [&rows](const StockRow& row) { rows.push_back(row); })) {
-    return std::nullopt;
-  }
-  return rows;
+  return earlier;
 }
 
 }  // namespace quillivar

@@ -1,10 +1,13 @@
 #include "text/error.h"
 
+#include <cerrno>
 #include <new>
 
 #include "text/code_page.h"
 
 namespace quillivar {
+
+Error Error::Aborted() { return Error(Sjis("中止しました"), Kind::kAborted, ECANCELED); }
 
 Text MessageOfCurrentException() {
   try {

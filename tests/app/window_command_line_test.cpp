@@ -17,31 +17,6 @@ namespace {
 
 using testing::TempDir;
 using testing::WriteBytes;
-using Kind = WindowCommandLine::Kind;
-
-TEST(WindowCommandLineTest, ParsesDirHelpAndVersionAndNothingElse) {
-  struct Case {
-    std::vector<const char*> argv;
-    Kind kind;
-    std::string dirOrError;
-  };
-  const std::vector<Case> cases = {
-      {{"quillivar"}, Kind::Run, ""},
-      {{"quillivar", "--dir", "/srv/q"}, Kind::Run, "/srv/q"},
-      {{"quillivar", "--dir=/srv/q"}, Kind::Run, "/srv/q"},
-      {{"quillivar", "--dir", "/a", "--help"}, Kind::Help, ""},
-      {{"quillivar", "--version"}, Kind::Version, ""},
-      {{"quillivar", "--dir"}, Kind::UsageError, "--dir needs a folder"},
-      {{"quillivar", "--dir="}, Kind::UsageError, "--dir needs a folder"},
-      // Qt's own options are not offered.
-      {{"quillivar", "-platform", "xcb"}, Kind::UsageError, "unknown argument: -platform"},
-  };
-  for (const Case& c : cases) {
-    const WindowCommandLine line = ParseWindowCommandLine(static_cast<int>(c.argv.size()), c.argv.data());
-    EXPECT_EQ(line.kind, c.kind) << c.argv.back();
-    EXPECT_EQ(line.kind == Kind::UsageError ? line.error : line.dir, c.dirOrError) << c.argv.back();
-  }
-}
 
 TEST(WindowCommandLineTest, ANamedFolderMustExistAndTheDataFolderIsMadeWithItsParents) {
   TempDir dir;

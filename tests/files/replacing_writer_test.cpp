@@ -132,7 +132,7 @@ std::string SaveAs(uid_t uid, const std::string& path, const std::string& conten
     }
     try {
       if (outcome == kSaved) Save(path, contents);
-    } catch (const IoError& error) {
+    } catch (const Error& error) {
       outcome = SjisToUtf8(error.Message());
     }
     ::_exit(::write(report[1], outcome.data(), outcome.size()) == ssize_t(outcome.size()) ? 0 : 1);
@@ -408,7 +408,7 @@ TEST(ReplacingWriterTargetTest, RefusesWhatIsNoRegularFile) {
     try {
       TextFileReader::OfFileTheSaveWouldReplace(path, nullptr);
       ADD_FAILURE() << "read " << name;
-    } catch (const IoError& error) {
+    } catch (const Error& error) {
       EXPECT_EQ(error.Code(), ENODEV);
     }
   }
@@ -453,7 +453,7 @@ TEST(ReplacingWriterInPlaceTest, WaitsForTheLockThroughTheAbortPointAndWritesNoO
     std::string outcome = kSaved;
     try {
       Save(path, "new", &abortPoint);
-    } catch (const IoError& error) {
+    } catch (const Error& error) {
       outcome = SjisToUtf8(error.Message());
     }
     hooks = {};

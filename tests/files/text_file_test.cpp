@@ -23,7 +23,7 @@ using testing::WriteBytes;
 Text MessageOf(const std::function<void()>& action) {
   try {
     action();
-  } catch (const IoError& error) {
+  } catch (const Error& error) {
     return error.Message();
   }
   return "no error";

@@ -144,10 +144,9 @@ Fetched Fetch(const Site& site, Visit& visit, long long abortAtPump) {
   const quillivar::QuoteClient client{internet, abortPoint, std::string(kHost)};
   Fetched fetched;
   try {
-    const auto rows = quillivar::FetchIndustryRows(client, site.industryCode);
-    if (rows) fetched.rows = JoinedRows(*rows, false);
+    fetched.rows = JoinedRows(quillivar::FetchIndustryRows(client, site.industryCode), false);
   } catch (const quillivar::Error& error) {
-    fetched.failure = error.Message();
+    if (!error.IsAborted()) fetched.failure = error.Message();
   }
   fetched.pumps = ui.pumpCount;
   FUZZ_CHECK(visit.liveSessions == 0 && visit.liveRequests == 0);

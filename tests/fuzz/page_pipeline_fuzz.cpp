@@ -22,7 +22,7 @@
 namespace {
 
 using quillivar::StockRow;
-using quillivar::ScanOutcome;
+using quillivar::fuzz::ScanOutcome;
 using quillivar::Text;
 using namespace quillivar::fuzz;
 
@@ -82,7 +82,7 @@ bool RunPage(std::string_view body, long long pageNumber, const Industry& indust
     AbortingPump ui(industry.abortAtPump, abortRequested);
     quillivar::AbortPoint abortPoint(ui, abortRequested);
     const ScanOutcome outcome =
-        quillivar::ScanPageRows(page, industry.code, abortFields, abortRows, abortPoint);
+        quillivar::fuzz::ScanRows(page, industry.code, abortFields, abortRows, abortPoint);
     StockRow expectedFields = fields;
     Text expectedRows = rowsText;
     const ReferenceResult expected =
@@ -101,7 +101,7 @@ bool RunPage(std::string_view body, long long pageNumber, const Industry& indust
   const bool abortRequested = false;
   quillivar::AbortPoint abortPoint(ui, abortRequested);
   const ScanOutcome outcome =
-      quillivar::ScanPageRows(page, industry.code, fields, rows, abortPoint);
+      quillivar::fuzz::ScanRows(page, industry.code, fields, rows, abortPoint);
   FUZZ_CHECK(outcome == ScanOutcome::Finished);
   FUZZ_CHECK(ui.pumpCount == expected.pumps);
   FUZZ_CHECK(JoinedRows(rows, true) == expectedRows);  // rows only ever appended

@@ -12,9 +12,24 @@
 #include "catalogue/catalogue.h"
 #include "fuzz_check.h"
 #include "quote/page_parser.h"
+#include "text/error.h"
 #include "text/text.h"
 
 namespace quillivar::fuzz {
+
+// How a scan ended, for comparing with the reference's.
+enum class ScanOutcome { Finished, Aborted };
+
+inline ScanOutcome ScanRows(std::string_view page, std::string_view industryCode,
+                            StockRow& fields, std::vector<StockRow>& rows, AbortPoint& abortPoint) {
+  try {
+    ScanPageRows(page, industryCode, fields, rows, abortPoint);
+  } catch (const Error& error) {
+    if (!error.IsAborted()) throw;
+    return ScanOutcome::Aborted;
+  }
+  return ScanOutcome::Finished;
+}
 
 inline constexpr std::string_view kCodeMarker =
     "<tdclass=\"centeryjM\"><ahref=\"/stocks/detail/?code=";

@@ -64,7 +64,7 @@ class FakeFetchTest : public ::testing::Test {
   static constexpr const char* kHost = "quotes.test";
   std::optional<Text> Fetch() {
     AbortPoint abortPoint(ui, abortRequested);
-    return testing::RowsText(FetchIndustryRows({internet, abortPoint, kHost}, "2050"));
+    return testing::RowsUnlessAborted([&] { return FetchIndustryRows({internet, abortPoint, kHost}, "2050"); });
   }
   void SetPage(int page, std::vector<std::string> reads, std::string endless = "") {
     internet.bodies[ListUrl(kHost, page)] = {std::move(reads), std::move(endless)};
@@ -161,7 +161,7 @@ class CurlFetchTest : public ::testing::Test {
     QuoteClient client{internet, abortPoint, host, {.pauses = {kNoPause, kNoPause}}};
     client.progress = &retries;
     client.bounds = bounds;
-    return testing::RowsText(FetchIndustryRows(client, "2050"));
+    return testing::RowsUnlessAborted([&] { return FetchIndustryRows(client, "2050"); });
   }
   std::optional<Text> Fetch(const std::string& host) { return Fetch(host, ui); }
 

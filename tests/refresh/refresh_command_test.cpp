@@ -180,7 +180,9 @@ TEST(RefreshCommandTest, ANewListUnlikeTheSitesKeepsTheEarlierOneUnlessAccepted)
       {{0, 0, 0}, {2, 2, 2}, 14, {"--accept-shrink"}, 0, "--accept-shrink: 置き換えます"},
       {{2, 0, 2}, {2, 0, 2}, 14, {}, 0},  // an industry without rows before either
       {{2, 2, 2}, {2, 2, 2}, 13, {}, 0},  // the last one no longer selected
-      {{1, 1, 1}, {4, 4, 4}, 14, {}, 0, "previous=none", std::uintmax_t(1) << 30},  // no list
+      // Past the bounds: no list to compare with, and the log says why.
+      {{1, 1, 1}, {4, 4, 4}, 14, {}, 0, "previous=unreadable (I/O エラー (27) / File too large)",
+       std::uintmax_t(1) << 30},
   };
   const auto rowsOf = [](std::size_t industry, int count) {
     std::vector<PageRow> rows;

@@ -157,7 +157,7 @@ TEST_F(SettingsFileTest, NoFileIsSilentAndAFolderOrAFifoIsNamed) {
     }
     StartUp();
     EXPECT_TRUE(Checked().empty());
-    EXPECT_EQ(read.failure, Path() + Sjis(" はファイルではありません"));
+    EXPECT_EQ(read.failure.value_or(FailureText{}).japanese, Path() + Sjis(" はファイルではありません"));
   }
 }
 
@@ -174,7 +174,7 @@ Text SaveError(const std::string& exeDir) {
   SelectionFlags flags{};
   try {
     WriteSettingsFile(exeDir, flags);
-  } catch (const IoError& error) {
+  } catch (const Error& error) {
     return error.Message();
   }
   return "saved";
@@ -230,7 +230,7 @@ TEST_F(SettingsFileTest, AReadFailingMidFileKeepsTheLinesBeforeAndCreationGoesOn
     read = ReadSelectionAtStart(dir.Dir());
     ASSERT_EQ(failing.Failures(), 1) << "the fault never reached the reader";
   }
-  EXPECT_EQ(read.failure, Path() + Sjis(" が読めません（I/O エラー (5)）"));
+  EXPECT_EQ(read.failure.value_or(FailureText{}).japanese, Path() + Sjis(" が読めません（I/O エラー (5)）"));
   EXPECT_TRUE(read.found);
   SelectionFlags expected{};
   expected[0] = expected[2] = true;
@@ -245,7 +245,7 @@ TEST_F(SettingsFileTest, AFileThatOpensButCannotBeReadIsReported) {
     FailingFileBytes failing({.failingRead = 1, .code = EIO});
     read = ReadSelectionAtStart(dir.Dir());
   }
-  EXPECT_EQ(read.failure, Path() + Sjis(" が読めません（I/O エラー (5)）"));
+  EXPECT_EQ(read.failure.value_or(FailureText{}).japanese, Path() + Sjis(" が読めません（I/O エラー (5)）"));
   EXPECT_EQ(read.flags, (SelectionFlags{}));
   EXPECT_EQ(OpenFileCount(), openBefore);
 }
@@ -258,7 +258,7 @@ TEST_F(SettingsFileTest, AFileThatCannotBeOpenedIsReportedAndLeavesTheFlags) {
   try {
     const auto noDescriptor = ResourceLimit::NoFreeDescriptor();
     ReadSettingsFile(dir.Dir(), flags);
-  } catch (const IoError& error) {
+  } catch (const Error& error) {
     message = error.Message();
   }
   EXPECT_EQ(message, Sjis("オープンしたファイルが多すぎます"));

@@ -45,9 +45,7 @@ void FakeUi::ShowStatus(const Text& text) {
 
 void FakeUi::IndustryStarted(const Text& code) { events.push_back("started:" + code); }
 
-void FakeUi::IndustryFetched(std::optional<std::size_t> rows) {
-  events.push_back("fetched:" + (rows ? std::to_string(*rows) : std::string("aborted")));
-}
+void FakeUi::IndustryFetched(std::size_t rows) { events.push_back("fetched:" + std::to_string(rows)); }
 
 void FakeUi::PageStarted() { events.push_back("page"); }
 

@@ -21,7 +21,7 @@ class FakeUi : public EventPump, public RunObserver, public CheckBoxes {
   FakeUi();
 
   // Events, in order, as readable UTF-8: "suspect:…", "status:…",
-  // "started:0050", "fetched:3" ("fetched:aborted"), "page", "retry:…", "empty?",
+  // "started:0050", "fetched:3", "page", "retry:…", "empty?",
   // "check:12=1".
   std::vector<std::string> events;
   std::vector<Text> statusTexts;  // raw Shift-JIS, in order
@@ -43,7 +43,7 @@ class FakeUi : public EventPump, public RunObserver, public CheckBoxes {
   void PumpEvents() override;
   void ShowStatus(const Text& text) override;
   void IndustryStarted(const Text& code) override;
-  void IndustryFetched(std::optional<std::size_t> rows) override;
+  void IndustryFetched(std::size_t rows) override;
   void PageStarted() override;
   void Retrying(const Text& status) override;
   bool MayReplaceSuspectList(const Text& facts) override;

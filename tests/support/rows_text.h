@@ -7,6 +7,8 @@
 
 #include "stocklist/stock_list_file.h"
 
+#include "text/error.h"
+
 namespace quillivar::testing {
 
 inline Text RowsText(const std::vector<StockRow>& rows) {
@@ -18,10 +20,15 @@ inline Text RowsText(const std::vector<StockRow>& rows) {
   return text;
 }
 
-// No value, as after an abort, stays none.
-inline std::optional<Text> RowsText(const std::optional<std::vector<StockRow>>& rows) {
-  if (!rows) return std::nullopt;
-  return RowsText(*rows);
+// The rows `fetch` returns; no value where it ends on an abort.
+template <typename Fetch>
+std::optional<Text> RowsUnlessAborted(Fetch fetch) {
+  try {
+    return RowsText(fetch());
+  } catch (const Error& error) {
+    if (!error.IsAborted()) throw;
+  }
+  return std::nullopt;
 }
 
 }  // namespace quillivar::testing

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string_view>
 
+#include "text/error.h"
+
 namespace quillivar {
 
 struct CurlInternet::Shared {
@@ -115,8 +117,8 @@ class CurlRequest : public InternetRequest {
     return true;
   }
 
-  // Waits until the final response has begun, the request has failed or
-  // the wait was aborted.
+  // Waits until the final response has begun or the request has failed;
+  // throws Error::Aborted() when the wait was aborted.
   void AwaitResponse() { WaitUntil([this] { return responseBegun_; }); }
 
   std::optional<TransferFailure> Failure() const override { return failure_; }
@@ -188,9 +190,10 @@ class CurlRequest : public InternetRequest {
   bool StallClockRuns() const { return connected_ || responseBegun_; }
 
   // Drives the transfer, passing the abort point between slices, until
-  // `done` holds, the transfer ends, an abort is seen, or no byte has come
-  // for the stall limit since the wait began (counted once the connection is
-  // made: before that, libcurl's connect limit rules).
+  // `done` holds, the transfer ends, or no byte has come for the stall limit
+  // since the wait began (counted once the connection is made: before that,
+  // libcurl's connect limit rules). Throws Error::Aborted() once an abort is
+  // seen.
   template <typename Done>
   void WaitUntil(Done done) {
     const auto stallLimit = std::max(shared_.options.stallTimeout, std::chrono::milliseconds(1));
@@ -214,10 +217,7 @@ class CurlRequest : public InternetRequest {
       const CURLMcode polled =
           curl_multi_poll(multi_, nullptr, 0, static_cast<int>(slice.count()), &ready);
       if (polled != CURLM_OK) return Fail({.detail = static_cast<long>(polled)});
-      if (abortPoint_.PumpAndTestAbort()) {
-        finished_ = true;
-        return;
-      }
+      if (abortPoint_.PumpAndTestAbort()) throw Error::Aborted();
     }
   }
 

@@ -76,7 +76,7 @@ class TForm1 : public QWidget, private RunObserver {
   void PresentEnd(const RunResult& result);
 
   void ShowStatus(const Text& text) override { SetStatusText(text); }
-  void IndustryFetched(std::optional<std::size_t> rows) override;
+  void IndustryFetched(std::size_t rows) override;
   void Retrying(const Text& status) override;
   bool MayReplaceSuspectList(const Text& facts) override;
   bool MayWriteEmptyList() override;

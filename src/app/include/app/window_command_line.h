@@ -1,5 +1,6 @@
-// The window's command line: --dir DIR, --help and --version. Qt's own
-// options are not offered: the toolkit sees only the program's name.
+// The window's command line: the options both programs take (see
+// ParseProgramOptions), and nothing else. Qt's own options are not offered:
+// the toolkit sees only the program's name.
 #pragma once
 
 #include <string>
@@ -8,15 +9,6 @@
 #include "files/executable_directory.h"
 
 namespace quillivar {
-
-struct WindowCommandLine {
-  enum class Kind { Run, Help, Version, UsageError };
-  Kind kind = Kind::Run;
-  std::string dir;    // as given; empty when --dir is not
-  std::string error;  // UTF-8, for a usage error
-};
-
-WindowCommandLine ParseWindowCommandLine(int argc, const char* const* argv);
 
 // In Japanese, then in English; `kind` is the build's default folder.
 std::string WindowHelpText(DefaultFolder kind);

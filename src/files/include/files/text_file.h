@@ -9,36 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "text/error.h"
+#include "files/failure_text.h"
 #include "files/save_steps.h"
 
 namespace quillivar {
-
-// An input/output failure, with the message the user sees for it.
-class IoError : public Error {
- public:
-  IoError(Text message, int code) : Error(std::move(message)), code_(code) {}
-  int Code() const noexcept { return code_; }
-
- private:
-  int code_;
-};
-
-// The message for a failed operation on `path` with the given errno:
-// "ファイルが見つかりません", "ファイル名の指定が間違っています",
-// "オープンしたファイルが多すぎます", "ファイルへのアクセスが拒否されました",
-// "ディスクの空きが足りません（path）" (a full disk or quota), for the save's own
-// refusals "path は通常のファイルではありません" (ENODEV), "path には別の名前
-// （ハードリンク）があるため書き換えられません" (EMLINK), "path は別のプログラムが
-// 使用中です" (EWOULDBLOCK: a wait given up), "中止しました" (ECANCELED), or
-// "I/O エラー (n)".
-Text IoErrorMessage(int code, const std::string& path);
-[[noreturn]] void ThrowIoError(int code, const std::string& path);
-
-// The message when a file was replaced but the change may not have reached the
-// disk, as its folder could not be synced: "保存しましたが、ディスクに書き込まれて
-// いない可能性があります".
-Text UnsyncedSaveMessage();
 
 // The reads and writes of the open text files all pass through one FileBytes:
 // the system's own, unless a test has put in one that fails as a disk would.
@@ -58,12 +32,12 @@ FileBytes* ReplaceFileBytes(FileBytes* bytes);
 // line is empty. A CR not followed by LF, and 0x1A, are ordinary bytes.
 class TextFileReader {
  public:
-  explicit TextFileReader(const std::string& path);  // throws IoError
+  explicit TextFileReader(const std::string& path);  // throws Error
   // The file that a save of `path` would replace, found and opened by the
   // save's own rules (see ReplacingTextFileWriter): a link that the save would
   // not follow is not followed here either, and only a regular file is read.
-  // Throws IoError: ENOENT without one, ENODEV for a device or FIFO, EACCES,
-  // ECANCELED or EWOULDBLOCK as the save's wait for a lease ends.
+  // Throws Error: ENOENT without one, ENODEV for a device or FIFO, EACCES,
+  // EWOULDBLOCK or Error::Aborted() as the save's wait for a lease ends.
   static TextFileReader OfFileTheSaveWouldReplace(const std::string& path,
                                                   AbortPoint* abortPoint);
   ~TextFileReader();
@@ -71,12 +45,12 @@ class TextFileReader {
   TextFileReader& operator=(const TextFileReader&) = delete;
 
   // Bounds the memory a file may take as it is read: more than `fileBytes`
-  // of it, or a line longer than `lineBytes`, throws IoError (EFBIG), from
+  // of it, or a line longer than `lineBytes`, throws Error (EFBIG), from
   // here already when the file is larger.
   void Limit(std::size_t fileBytes, std::size_t lineBytes);
 
-  Text ReadLine();  // throws IoError
-  // True when no byte is left: every further line is empty. Throws IoError.
+  Text ReadLine();  // throws Error
+  // True when no byte is left: every further line is empty. Throws Error.
   bool AtEnd();
 
  private:
@@ -116,7 +90,7 @@ class TextFileReader {
 // allows; a named one left by a killed save is removed by the next save.
 class ReplacingTextFileWriter {
  public:
-  // Throws IoError when the target or its folder cannot be written; a target
+  // Throws Error when the target or its folder cannot be written; a target
   // without any write permission bit counts as read-only, for root too.
   explicit ReplacingTextFileWriter(std::string path, AbortPoint* abortPoint = nullptr);
   ~ReplacingTextFileWriter();
@@ -124,15 +98,15 @@ class ReplacingTextFileWriter {
   ReplacingTextFileWriter& operator=(const ReplacingTextFileWriter&) = delete;
 
   void WriteLine(std::string_view line);  // the line, then CR LF
-  // Throws IoError; with UnsyncedSaveMessage() when the file was replaced but
-  // its folder could not be synced.
+  // Throws Error; of kind kUnsynced when the file was replaced but its folder
+  // could not be synced.
   void Commit();
 
  private:
   int RenameOverTarget();
   void Flush();
   void Abandon() noexcept;
-  [[noreturn]] void Fail(int code);  // abandons, then throws IoError
+  [[noreturn]] void Fail(int code);  // abandons, then throws Error
 
   std::string path_;       // as given, for the messages
   AbortPoint* abortPoint_;

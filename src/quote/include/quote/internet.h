@@ -1,9 +1,8 @@
 // The HTTP client that the page fetch relies on: a session per page, a
 // synchronous GET per session, the body read in small chunks. Closing a
 // handle is destroying it. While a call waits on the network it passes the
-// session's abort point now and then. An abort ends the wait at once; the
-// call then returns as at the end of a body, without a failure, and the abort
-// point alone tells of the abort (AbortSeen).
+// session's abort point now and then. An abort ends the wait at once: the
+// call throws Error::Aborted(), as every step below the run tells an abort.
 #pragma once
 
 #include <chrono>
@@ -50,11 +49,11 @@ struct TransferFailure {
 class InternetRequest {
  public:
   virtual ~InternetRequest() = default;
-  // Up to `capacity` bytes of the body; 0 when the body is done, the read
-  // failed (Failure) or the wait was aborted (the abort point's AbortSeen).
+  // Up to `capacity` bytes of the body; 0 when the body is done or the read
+  // failed (Failure).
   virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
   // Why the request failed: right after OpenUrl, or once Read has returned
-  // 0. None while it goes well, when the whole body came, and after an abort.
+  // 0. None while it goes well and when the whole body came.
   virtual std::optional<TransferFailure> Failure() const = 0;
   // The body's length as the response announced it, once OpenUrl has
   // returned; none when it announced none.
@@ -64,9 +63,8 @@ class InternetRequest {
 class InternetSession {
  public:
   virtual ~InternetSession() = default;
-  // Sends the GET and returns once the final response has begun, the
-  // request has failed (its Failure() says why) or the wait was aborted.
-  // Never null.
+  // Sends the GET and returns once the final response has begun or the
+  // request has failed (its Failure() says why). Never null.
   virtual std::unique_ptr<InternetRequest> OpenUrl(const std::string& url) = 0;
 };
 

@@ -54,16 +54,15 @@ struct QuoteClient {
 // The host compiled into the program (QUILLIVAR_QUOTE_HOST).
 std::string CompiledQuoteHost();
 
-// The finished rows of all pages (FinishRows); no value when an abort was
-// requested while it ran. A page that cannot be had whole, after its tries, raises an
+// The finished rows of all pages (FinishRows); an abort requested while it
+// runs throws Error::Aborted(). A page that cannot be had whole, after its tries, raises an
 // Error naming the industry, the page and the cause; so does a body that is
 // not UTF-8 (its cause "UTF-8 Unknown code."), one past the byte bound or
 // holding a zero byte, and a page past the bounds. A page whose rows were
 // all taken from earlier pages is the last one if it links on no further, and
 // is not taken again; linking on, it raises an Error. `rowsTakenBefore`: the
 // rows the run took from earlier industries, for the run's bound.
-std::optional<std::vector<StockRow>> FetchIndustryRows(const QuoteClient& client,
-                                                       const Text& industryCode,
-                                                       std::size_t rowsTakenBefore = 0);
+std::vector<StockRow> FetchIndustryRows(const QuoteClient& client, const Text& industryCode,
+                                        std::size_t rowsTakenBefore = 0);
 
 }  // namespace quillivar

@@ -20,12 +20,10 @@ void AppendNormalised(Text& pageText, std::string_view chunk);
 bool HasNextPageLink(std::string_view pageText, std::string_view industryCode,
                      long long pageNumber);
 
-enum class ScanOutcome { Finished, Aborted };
-
-// Appends the page's rows to `rows`. An abort point before every row; stops
-// at once when it sees an abort.
-ScanOutcome ScanPageRows(std::string_view pageText, std::string_view industryCode,
-                         StockRow& fields, std::vector<StockRow>& rows, AbortPoint& abortPoint);
+// Appends the page's rows to `rows`. An abort point before every row; throws
+// Error::Aborted() at once when it sees an abort.
+void ScanPageRows(std::string_view pageText, std::string_view industryCode,
+                  StockRow& fields, std::vector<StockRow>& rows, AbortPoint& abortPoint);
 
 // The rows as handed on: bytes 0x00-0x20 before the first code removed, as
 // trimming the industry's rows joined in one text would.

@@ -1,9 +1,10 @@
-// The command line of quillivar-refresh: --dir DIR, --host HOST[:PORT],
-// --accept-shrink, --help and --version; "--" ends the options, and no
-// operand follows.
+// The command line of quillivar-refresh: the options both programs take,
+// and --host HOST[:PORT] and --accept-shrink.
 #pragma once
 
 #include <string>
+
+#include "cli/program_options.h"
 
 namespace quillivar {
 
@@ -16,7 +17,7 @@ struct RefreshOptions {
 };
 
 struct CommandLine {
-  enum class Kind { Run, Help, Version, UsageError };
+  using Kind = ProgramCommandLine::Kind;
   Kind kind = Kind::Run;
   RefreshOptions options;
   std::string error;  // UTF-8, for a usage error

@@ -25,7 +25,7 @@ class ProgressReport : public RunObserver {
   void PageStarted() override;
   // The status text of a page about to be tried again.
   void Retrying(const Text& status) override;
-  void IndustryFetched(std::optional<std::size_t> rows) override;
+  void IndustryFetched(std::size_t rows) override;
   // The facts on standard error, then what the option decides.
   bool MayReplaceSuspectList(const Text& facts) override;
   // Never: the command refuses such a selection before the run.

@@ -26,11 +26,4 @@ class RunLog {
   std::chrono::steady_clock::time_point start_;
 };
 
-// A failed operation on `path` as a line's detail, in both languages:
-// "JAPANESE（the system's message for `code`） / ENGLISH: strerror".
-std::string FailureText(std::string_view japanese, std::string_view english, int code,
-                        const std::string& path);
-// Its English half: "ENGLISH: strerror".
-std::string EnglishFailure(std::string_view english, int code);
-
 }  // namespace quillivar

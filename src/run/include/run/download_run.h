@@ -13,7 +13,9 @@
 #include "catalogue/catalogue.h"
 #include "pump/event_pump.h"
 #include "quote/page_fetch.h"
+#include "stocklist/list_changes.h"
 #include "stocklist/stock_list_file.h"
+#include "text/error.h"
 
 namespace quillivar {
 
@@ -29,8 +31,8 @@ class RunObserver : public FetchProgress {
   virtual void ShowStatus(const Text& text) = 0;
   // A selected industry is about to be fetched.
   virtual void IndustryStarted(const Text& /*code*/) {}
-  // Its fetch returned so many rows; no value when it stopped on an abort.
-  virtual void IndustryFetched(std::optional<std::size_t> rows) = 0;
+  // Its fetch returned so many rows.
+  virtual void IndustryFetched(std::size_t rows) = 0;
   // The new list looks unlike the site's list, for the reasons in `facts`
   // (SuspectListFacts): true when it may replace the earlier list all the same.
   virtual bool MayReplaceSuspectList(const Text& facts) = 0;
@@ -62,6 +64,13 @@ struct RunResult {
   int errorCode = 0;               // the errno of a failed file operation
   std::size_t stockRows = 0;       // the rows collected
   std::vector<StockRow> written;   // Written: the new list's rows
+  // Written: the list it replaced, all its rows counted, and what the new one
+  // changes against it; neither when there was none.
+  std::optional<std::size_t> previousRows;
+  ListChanges changes;
+  // Why the list it replaced could not be read, so that nobody takes it for
+  // no list.
+  std::optional<Error> previousFailure;
 };
 
 // The whole run, once the user has said go: `selection` is read live, and
@@ -70,9 +79,9 @@ struct RunResult {
 RunResult Download(const Selection& selection, ListTarget target, const QuoteClient& client,
                    RunObserver& observer);
 
-// The rows of one industry; no value when it stopped on an abort. May raise
-// an Error, which ends the run.
-using IndustryFetch = std::function<std::optional<std::vector<StockRow>>(const Text& code)>;
+// The rows of one industry. May raise an Error, which ends the run;
+// Error::Aborted() ends it as aborted.
+using IndustryFetch = std::function<std::vector<StockRow>(const Text& code)>;
 
 // Download with the rows of each industry from `fetch` instead of the site.
 RunResult DownloadRows(const Selection& selection, ListTarget target, AbortPoint& abortPoint,

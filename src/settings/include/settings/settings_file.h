@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
+#include "files/failure_text.h"
 #include "text/text.h"
 
 namespace quillivar {
@@ -21,7 +22,7 @@ struct SettingsDamage {
 };
 
 // Sets flag k when line k is exactly "True"; false when there is no file,
-// which leaves every flag as it is. Throws IoError when the file cannot be
+// which leaves every flag as it is. Throws Error when the file cannot be
 // opened or read, and with ENODEV, before opening it, when it is no regular
 // file (a FIFO, a device, a folder); the flags of the lines read before keep
 // their values. `damage`, when given, learns of the first unsound line;
@@ -33,7 +34,7 @@ bool ReadSettingsFile(const std::string& exeDir, SelectionFlags& flags,
 // ありません", then what to do about it.
 Text SettingsDamageMessage(const std::string& exeDir, const SettingsDamage& damage);
 
-// Replaces the file as a whole; a failure (IoError) leaves the old one, unless
+// Replaces the file as a whole; a failure (Error) leaves the old one, unless
 // the save has to write in place (see ReplacingTextFileWriter).
 void WriteSettingsFile(const std::string& exeDir, const SelectionFlags& flags);
 
@@ -43,8 +44,7 @@ struct SettingsRead {
   SelectionFlags flags{};   // the lines read; false where none was
   // The error box's message when the read failed: "PATH が読めません（CAUSE）"
   // or "PATH はファイルではありません".
-  std::optional<Text> failure;
-  int errorCode = 0;  // its errno: ENODEV for no regular file
+  std::optional<FailureText> failure;
   // A file that lost lines or was edited by hand: its selection is not the
   // one the user saved, so it is never taken without a word.
   std::optional<SettingsDamage> damage;
@@ -53,6 +53,15 @@ struct SettingsRead {
 // ReadSettingsFile with its failure returned rather than raised: the window
 // shows it in a box and starts all the same, the command prints it and stops.
 SettingsRead ReadSelectionAtStart(const std::string& exeDir);
+
+// Why a run that nobody watches may not go on with the settings in `exeDir`;
+// nothing when they are sound, and then `flags` holds them. Unlike the
+// window, where the user sees the cleared boxes, such a run would replace the
+// list with an empty one, or with a selection read only in part, and nobody
+// would notice: no file, one that cannot be read, a damaged one, or one that
+// selects no market or no industry.
+std::optional<FailureText> SettingsUnfitForUnattendedRun(const std::string& exeDir,
+                                                  SelectionFlags& flags);
 
 // The main window's first activation: the loaded flags into the check boxes.
 void ApplyLoadedSelection(CheckBoxes& checkBoxes, const SelectionFlags& flags);

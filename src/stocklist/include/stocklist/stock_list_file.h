@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,19 +39,20 @@ std::vector<StockRow> SplitAtLineBreaks(StockRow row);
 constexpr std::size_t kEarlierListLines = 100000;
 constexpr std::size_t kEarlierListBytes = 32u * 1024u * 1024u;
 
-// Hands `take` each row of the list at `path` that a save there would
-// replace (see TextFileReader::OfFileTheSaveWouldReplace), passing
-// `abortPoint` as it goes; false when there is no such file, it is no
-// regular file, it cannot be read whole or it is past a bound (the rows
-// handed so far then count for nothing). An empty line is no row. Throws the
-// IoError of an abort (ECANCELED) or of a lease that was not broken in time
-// (EWOULDBLOCK).
-bool ReadStockListRows(const std::string& path, AbortPoint& abortPoint,
-                       const std::function<void(const StockRow&)>& take);
+// The list that a save at `path` would replace (see
+// TextFileReader::OfFileTheSaveWouldReplace), read once, passing
+// `abortPoint` as it goes. An empty line is no row.
+struct EarlierList {
+  // No value: there is no list to compare with.
+  std::optional<std::vector<StockRow>> rows;
+  // Why there is none although a file is there: it is no regular file, it
+  // cannot be read whole, or it is past a bound (EFBIG).
+  std::optional<Error> failure;
+};
 
-// The same rows in one list; no value where ReadStockListRows is false.
-std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
-                                                   AbortPoint& abortPoint);
+// Throws Error::Aborted() on an abort, and the Error of a lease that was not
+// broken in time (EWOULDBLOCK): those end the run rather than the comparison.
+EarlierList ReadEarlierList(const std::string& path, AbortPoint& abortPoint);
 
 // Writes beside the target and replaces it only once every row is on disk, so
 // a failure part-way, or a file dropped before Close, leaves the previous list
@@ -60,14 +60,14 @@ std::optional<std::vector<StockRow>> ReadStockList(const std::string& path,
 // fails; see ReplacingTextFileWriter).
 class StockListFile {
  public:
-  // Throws IoError when the list or its folder cannot be written; nothing is
+  // Throws Error when the list or its folder cannot be written; nothing is
   // changed then. Its waits for other programs pass `abortPoint`: an abort
-  // there throws IoError (ECANCELED) from here or Close, the list unchanged.
+  // there throws Error::Aborted() from here or Close, the list unchanged.
   StockListFile(const std::string& path, AbortPoint& abortPoint) : writer_(path, &abortPoint) {}
 
-  void Write(const StockRow& row) { writer_.WriteLine(StockListLine(row)); }  // throws IoError
-  // Throws IoError; with UnsyncedSaveMessage() when the list was replaced
-  // but its folder could not be synced.
+  void Write(const StockRow& row) { writer_.WriteLine(StockListLine(row)); }  // throws Error
+  // Throws Error; of kind kUnsynced when the list was replaced but its
+  // folder could not be synced.
   void Close() { writer_.Commit(); }
 
  private:

@@ -2,18 +2,16 @@
 // the row count, and the codes added and removed, with their names.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "stocklist/stock_row.h"
+#include "run/download_run.h"
 
 namespace quillivar {
 
 // "rows=N previous=M added=A (code name, ...) removed=R (...)" in UTF-8, the
 // first ten codes of each kind named by the name in their first row;
-// "previous=none" without an earlier list.
-std::string DescribeChanges(const std::vector<StockRow>& written,
-                            const std::optional<std::vector<StockRow>>& previous);
+// "previous=none" without an earlier list, and "previous=unreadable (CAUSE)"
+// for one that could not be read.
+std::string DescribeChanges(const RunResult& result);
 
 }  // namespace quillivar
