@@ -129,14 +129,16 @@ std::optional<Text> FetchPage(const QuoteClient& client, const Text& industryCod
     const PageTry page = TryPage(client, url, pageText);
     if (page.outcome == PageOutcome::Read) return pageText;
     if (page.outcome == PageOutcome::Aborted) return std::nullopt;
+    const Text cause = TransferFailureText(page.failure, client.host);
     if (!page.failure.IsTransient() || retry == retries) {
       // The notice of a retry would stay up after the run has ended.
-      if (retry > 0 && client.progress) client.progress->Retrying(TransferFailureText(page.failure));
-      throw Error(PageFailedMessage(industryCode, pageNumber, page.failure));
+      if (retry > 0 && client.progress) client.progress->Retrying(cause);
+      throw Error(PageFailedMessage(industryCode, pageNumber, cause));
     }
     if (client.progress) {
-      client.progress->Retrying(PageRetryStatus(industryCode, pageNumber, page.failure,
-                                        static_cast<int>(retry + 1), static_cast<int>(retries)));
+      client.progress->Retrying(PageRetryStatus(industryCode, pageNumber, cause,
+                                                static_cast<int>(retry + 1),
+                                                static_cast<int>(retries)));
     }
     if (!PauseUnlessAborted(client.abortPoint, PauseBefore(client.retries, retry, page.failure))) {
       return std::nullopt;
@@ -212,7 +214,7 @@ std::optional<std::vector<StockRow>> FetchIndustryRows(const QuoteClient& client
     }
     if (earlier.Repeats(pageStart)) {
       // A site that ignores the page number answers page 1 again and again.
-      if (!lastPage) throw Error(PageFailedMessage(industryCode, pageNumber, RepeatedPageCause()));
+      if (!lastPage) throw Error(PageFailedMessage(industryCode, pageNumber, RepeatedPageCause(client.host)));
       rows.resize(pageStart);
       break;
     }
