@@ -4,9 +4,8 @@
 # Included from src/app once both programs and the rendered icons exist.
 include(GNUInstallDirs)
 
-# Its own desktop ID, so that neither this entry nor a folder install's
-# quillivar.desktop hides the other in the menu.
-set(QUILLIVAR_APP_ID "org.quillivar.Quillivar")
+# Its own desktop ID (QUILLIVAR_APP_ID), so that neither this entry nor a
+# folder install's quillivar.desktop hides the other in the menu.
 set(QUILLIVAR_MAINTAINER "Quillivar developers <quillivar@example.org>")
 set(system_dir ${PROJECT_BINARY_DIR}/system)
 

@@ -1,5 +1,5 @@
 // The command line of quillivar-refresh: --dir DIR, --host HOST[:PORT],
-// --accept-shrink, --help and --version; "--" ends the options, and no
+// --accept-shrink, --notify, --quiet (-q), --help and --version; "--" ends the options, and no
 // operand follows.
 #pragma once
 
@@ -13,6 +13,10 @@ struct RefreshOptions {
   // A new list that looks unlike the site's replaces the earlier one all the
   // same, this once.
   bool acceptShrink = false;
+  // A desktop notification when codes came or went, or the run failed.
+  bool notify = false;
+  // Nothing on standard error unless the run fails, as cron mails what it sees.
+  bool quiet = false;
 };
 
 struct CommandLine {
