@@ -34,12 +34,6 @@ configure_file(${PROJECT_SOURCE_DIR}/data/quillivar.metainfo.xml.in
 install(FILES ${system_dir}/${QUILLIVAR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${system_dir}/${QUILLIVAR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The user units, not enabled: each user chooses to run the timer.
-include(${PROJECT_SOURCE_DIR}/cmake/RefreshUnits.cmake)
-quillivar_refresh_units(${CMAKE_INSTALL_FULL_BINDIR}/quillivar-refresh "" ${system_dir})
-install(FILES ${system_dir}/quillivar-refresh.service ${system_dir}/quillivar-refresh.timer
-  DESTINATION lib/systemd/user)
-
 set(pages)
 foreach(page "Quillivar|quillivar|download the stock list into brand_code.csv, in a window"
              "quillivar-refresh|quillivar-refresh|download the stock list into brand_code.csv, without a window")
@@ -92,3 +86,11 @@ add_custom_target(quillivar_changelog ALL DEPENDS ${system_dir}/changelog.gz)
 install(FILES ${system_dir}/copyright ${system_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillivar)
 
 include(${PROJECT_SOURCE_DIR}/cmake/DebianPackage.cmake)
+
+# The user units, not enabled: each user chooses to run the timer. They run
+# the command where the package puts it.
+include(${PROJECT_SOURCE_DIR}/cmake/RefreshUnits.cmake)
+quillivar_refresh_units(${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quillivar-refresh ""
+  ${system_dir})
+install(FILES ${system_dir}/quillivar-refresh.service ${system_dir}/quillivar-refresh.timer
+  DESTINATION lib/systemd/user)
