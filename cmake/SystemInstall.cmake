@@ -4,9 +4,8 @@
 # Included from src/app once both programs and the rendered icons exist.
 include(GNUInstallDirs)
 
-# Its own desktop ID, so that neither this entry nor a folder install's
-# quillivar.desktop hides the other in the menu.
-set(QUILLIVAR_APP_ID "org.quillivar.Quillivar")
+# Its own desktop ID (QUILLIVAR_APP_ID), so that neither this entry nor a
+# folder install's quillivar.desktop hides the other in the menu.
 set(QUILLIVAR_MAINTAINER "Quillivar developers <quillivar@example.org>")
 set(system_dir ${PROJECT_BINARY_DIR}/system)
 
@@ -87,3 +86,11 @@ add_custom_target(quillivar_changelog ALL DEPENDS ${system_dir}/changelog.gz)
 install(FILES ${system_dir}/copyright ${system_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillivar)
 
 include(${PROJECT_SOURCE_DIR}/cmake/DebianPackage.cmake)
+
+# The user units, not enabled: each user chooses to run the timer. They run
+# the command where the package puts it.
+include(${PROJECT_SOURCE_DIR}/cmake/RefreshUnits.cmake)
+quillivar_refresh_units(${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quillivar-refresh ""
+  ${system_dir})
+install(FILES ${system_dir}/quillivar-refresh.service ${system_dir}/quillivar-refresh.timer
+  DESTINATION lib/systemd/user)

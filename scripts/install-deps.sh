@@ -9,6 +9,7 @@ build=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev
+  libsystemd-dev  # sd-bus: the command's desktop notifications
   libcpp-httplib-dev
   librsvg2-bin
 )
@@ -26,6 +27,8 @@ else
     desktop-file-utils appstream lintian
     xvfb xauth openbox libx11-dev libxtst-dev
     openssl  # a TLS site whose certificate nobody signed
+    dbus-daemon  # a private session bus for the notifications (dbus-run-session)
+    systemd      # systemd-analyze checks the user units
     # file system images the tests mount through FUSE (exFAT, FAT)
     exfatprogs exfat-fuse dosfstools fusefat
   )

@@ -18,7 +18,17 @@ bool TransferFailure::IsTransient() const {
   }
 }
 
-Text TransferFailureText(const TransferFailure& failure) {
+namespace {
+
+// "相場サイト quotes.example.jp": with more than one site in use (--host, a
+// build for another one), the cause must say which one failed.
+Text Site(std::string_view host) {
+  return host.empty() ? Sjis("相場サイト") : Sjis("相場サイト ") + Text(host);
+}
+
+}  // namespace
+
+Text TransferFailureText(const TransferFailure& failure, std::string_view host) {
   using Kind = TransferFailure::Kind;
   const Text number = IntToText(static_cast<long long>(failure.detail));
   switch (failure.kind) {
@@ -26,19 +36,19 @@ Text TransferFailureText(const TransferFailure& failure) {
       return Sjis("通信を開始できません");
     case Kind::HostNotFound:
       // libcurl cannot tell an unknown name from a name server that is silent.
-      return Sjis("ホスト名から相場サイトの IP アドレスを得られません");
+      return Sjis("ホスト名から") + Site(host) + Sjis(" の IP アドレスを得られません");
     case Kind::CannotConnect:
-      return Sjis("相場サイトに接続できません");
+      return Site(host) + Sjis(" に接続できません");
     case Kind::ProxyFailed:
       return Sjis("プロキシを経由して接続できません");
     case Kind::ConnectionLost:
       return Sjis("受信の途中で接続が切れました");
     case Kind::Stalled:
-      return Sjis("相場サイトが ") + number + Sjis(" 秒間応答しません");
+      return Site(host) + Sjis(" が ") + number + Sjis(" 秒間応答しません");
     case Kind::HttpStatus:
-      return Sjis("相場サイトがエラー ") + number + Sjis(" を返しました");
+      return Site(host) + Sjis(" がエラー ") + number + Sjis(" を返しました");
     case Kind::TooManyRedirects:
-      return Sjis("相場サイトのリダイレクトが ") + number + Sjis(" 回を超えました");
+      return Site(host) + Sjis(" のリダイレクトが ") + number + Sjis(" 回を超えました");
     case Kind::TooLarge:
       return Sjis("ページが ") + number + Sjis(" MiB を超えています");
     case Kind::ZeroByte:
@@ -46,11 +56,11 @@ Text TransferFailureText(const TransferFailure& failure) {
     case Kind::HeadersTooLarge:
       return Sjis("応答ヘッダーが大きすぎます");
     case Kind::CertificateUnverified:
-      return Sjis("相場サイトが https に転送しましたが証明書を確かめられません");
+      return Site(host) + Sjis(" が https に転送しましたが証明書を確かめられません");
     case Kind::RedirectedElsewhere:
-      return Sjis("相場サイトが http でも https でもない所へ転送しました");
+      return Site(host) + Sjis(" が http でも https でもない所へ転送しました");
     case Kind::Compressed:
-      return Sjis("相場サイトが頼んでいない圧縮をかけて返しました");
+      return Site(host) + Sjis(" が頼んでいない圧縮をかけて返しました");
     case Kind::Other:
       break;
   }
@@ -86,7 +96,9 @@ const Text& NotUpdated() {
 
 }  // namespace
 
-Text RepeatedPageCause() { return Sjis("相場サイトが同じページを繰り返しています"); }
+Text RepeatedPageCause(std::string_view host) {
+  return Site(host) + Sjis(" が同じページを繰り返しています");
+}
 
 Text RunRowsCause(std::size_t rowsBound) {
   return Sjis("取得した銘柄が ") + GroupedDigits(rowsBound) + Sjis(" 件を超えました");
@@ -97,19 +109,14 @@ Text PagesBoundMessage(const Text& industryCode, long long pagesBound) {
          GroupedDigits(static_cast<std::size_t>(pagesBound)) + Sjis(" を超えました") + NotUpdated();
 }
 
-Text PageFailedMessage(const Text& industryCode, long long pageNumber,
-                       const TransferFailure& failure) {
-  return PageFailedMessage(industryCode, pageNumber, TransferFailureText(failure));
-}
-
 Text PageFailedMessage(const Text& industryCode, long long pageNumber, const Text& cause) {
   return PageName(industryCode, pageNumber) + Sjis("を取得できません（") + cause + Sjis("）") +
          NotUpdated();
 }
 
-Text PageRetryStatus(const Text& industryCode, long long pageNumber,
-                     const TransferFailure& failure, int retry, int retries) {
-  return TransferFailureText(failure) + Sjis("。") + PageName(industryCode, pageNumber) +
+Text PageRetryStatus(const Text& industryCode, long long pageNumber, const Text& cause,
+                     int retry, int retries) {
+  return cause + Sjis("。") + PageName(industryCode, pageNumber) +
          Sjis("を再試行します (") + IntToText(retry) + "/" + IntToText(retries) + ")";
 }
 

@@ -115,14 +115,16 @@ Text FetchPage(const QuoteClient& client, const Text& industryCode,
     Text pageText;
     const std::optional<TransferFailure> failure = TryPage(client, url, pageText);
     if (!failure) return pageText;
+    const Text cause = TransferFailureText(*failure, client.host);
     if (!failure->IsTransient() || retry == retries) {
       // The notice of a retry would stay up after the run has ended.
-      if (retry > 0 && client.progress) client.progress->Retrying(TransferFailureText(*failure));
-      throw Error(PageFailedMessage(industryCode, pageNumber, *failure));
+      if (retry > 0 && client.progress) client.progress->Retrying(cause);
+      throw Error(PageFailedMessage(industryCode, pageNumber, cause));
     }
     if (client.progress) {
-      client.progress->Retrying(PageRetryStatus(industryCode, pageNumber, *failure,
-                                        static_cast<int>(retry + 1), static_cast<int>(retries)));
+      client.progress->Retrying(PageRetryStatus(industryCode, pageNumber, cause,
+                                                static_cast<int>(retry + 1),
+                                                static_cast<int>(retries)));
     }
     PauseUnlessAborted(client.abortPoint, PauseBefore(client.retries, retry, *failure));
   }
@@ -191,7 +193,9 @@ std::vector<StockRow> FetchIndustryRows(const QuoteClient& client, const Text& i
     ScanPageRows(pageText, industryCode, fields, rows, client.abortPoint);
     if (earlier.Repeats(pageStart)) {
       // A site that ignores the page number answers page 1 again and again.
-      if (!lastPage) throw Error(PageFailedMessage(industryCode, pageNumber, RepeatedPageCause()));
+      if (!lastPage) {
+        throw Error(PageFailedMessage(industryCode, pageNumber, RepeatedPageCause(client.host)));
+      }
       rows.resize(pageStart);
       break;
     }

@@ -24,6 +24,10 @@ bool IsHostAndPort(std::string_view host) {
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
+  const auto quiet = [&line](const std::string&) {
+    line.options.quiet = true;
+    return std::string();
+  };
   const std::vector<ProgramOption> own = {
       {"--host", true,
        [&line](const std::string& host) {
@@ -36,6 +40,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
          line.options.acceptShrink = true;
          return std::string();
        }},
+      {"--notify", false,
+       [&line](const std::string&) {
+         line.options.notify = true;
+         return std::string();
+       }},
+      {"--quiet", false, quiet},
+      {"-q", false, quiet},
   };
   const ProgramCommandLine shared = ParseProgramOptions(argc, argv, own);
   line.kind = shared.kind;
@@ -50,6 +61,7 @@ std::string HelpText() {
   const DefaultFolderWords folder = WordsFor(BuiltInDefaultFolder());
   return
       "使い方: quillivar-refresh [--dir フォルダ] [--host ホスト[:ポート]] [--accept-shrink]\n"
+      "                          [--notify] [--quiet]\n"
       "\n"
       "UserSetting.dat で選んだ市場と業種の銘柄リストを相場サイトから取得し、\n"
       "brand_code.csv に書き出します（ウィンドウの「ダウンロード開始」と同じ処理）。\n"
@@ -62,6 +74,9 @@ std::string HelpText() {
       "  --accept-shrink       新しいリストが今のリストより大幅に少ないとき（ある業種や\n"
       "                        市場の銘柄がすべて消えたときを含む）も、今回に限り置き換える\n"
       "                        （既定: 置き換えずに終了コード 1。サイトを確かめてから使うこと）\n"
+      "  --notify              銘柄が増減したとき・最初のリストのとき・失敗したとき（終了コード\n"
+      "                        1, 2）にデスクトップへ通知する（セッションバスの通知サービス）\n"
+      "  -q, --quiet           終了コード 0 のときは標準エラーに何も書かない（cron 向け）\n"
       "  --version             バージョン\n"
       "  --help                この説明\n"
       "\n"
@@ -72,6 +87,7 @@ std::string HelpText() {
       "            そのシグナルで終了します（130, 143, 129, 131, 138, 140）\n"
       "\n"
       "Usage: quillivar-refresh [--dir DIR] [--host HOST[:PORT]] [--accept-shrink]\n"
+      "                         [--notify] [--quiet]\n"
       "\n"
       "Downloads the stock list of the markets and industries selected in\n"
       "UserSetting.dat from the quote site and writes brand_code.csv, exactly as\n"
@@ -87,6 +103,11 @@ std::string HelpText() {
       "                        far fewer rows, or none of an industry or market that\n"
       "                        had some (default: keep it and exit 1; look at the\n"
       "                        site first)\n"
+      "  --notify              show a desktop notification when codes were added or\n"
+      "                        removed, for a first list, and when the run failed\n"
+      "                        (status 1 or 2), through the session bus\n"
+      "  -q, --quiet           write nothing to standard error when the status is 0\n"
+      "                        (for cron, which mails what a job writes)\n"
       "  --version             the version\n"
       "  --help                this text\n"
       "\n"

@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   }
   quillivar::InstallStopSignalHandlers();
   quillivar::TerminalOutput output(stderr);
+  if (line.options.quiet) output.HoldBack();
   int status = quillivar::kExitError;
   try {
     status = quillivar::RunRefresh(line.options, quillivar::gStopSignal, output);
@@ -54,6 +55,8 @@ int main(int argc, char** argv) {
     // What the run does not report itself: memory running out while it logs.
     output.Line("quillivar-refresh: " + quillivar::SjisToUtf8(quillivar::MessageOfCurrentException()));
   }
+  // cron mails what a job writes: a quiet run that went well writes nothing.
+  output.Release(status != quillivar::kExitWritten);
   const int signal = quillivar::gStopSignal;
   if (signal != 0 && status == 128 + signal) quillivar::EndBySignal(signal);
   return status;

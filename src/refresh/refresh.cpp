@@ -11,7 +11,9 @@
 #include "refresh/folder_checks.h"
 #include "run/change_report.h"
 #include "refresh/progress_report.h"
+#include "notify/session_bus_notifier.h"
 #include "refresh/run_log.h"
+#include "notify/run_notice.h"
 #include "refresh/stop_signal.h"
 #include "run/download_run.h"
 #include "settings/settings_file.h"
@@ -28,6 +30,9 @@ namespace {
 struct Outcome {
   int status = kExitError;
   std::string detail;  // UTF-8
+  // False where a failed write may have changed brand_code.csv all the same.
+  bool listAsItWas = true;
+  std::optional<Notice> written = std::nullopt;  // what a written list is worth telling
 };
 
 // The cause in both languages, as every failed file operation of the
@@ -53,11 +58,12 @@ Outcome Download(const std::string& dir, const Selection& selection, ListTarget 
   switch (result.end) {
     case RunResult::End::Written:
       output.Line(SjisToUtf8(result.message));
-      return {kExitWritten, DescribeChanges(result)};
+      return {kExitWritten, DescribeChanges(result), false, WrittenNotice(result)};
     case RunResult::End::CannotWrite:
       return CannotWrite(dir, result.errorCode);
     case RunResult::End::WriteFailed:
-      return {kExitCannotWrite, error};
+      // An in-place write cut short leaves the file incomplete.
+      return {kExitCannotWrite, error, false};
     case RunResult::End::Kept:
       return {kExitError,
               "銘柄リストは更新していません（新しいリストが疑わしいため） / kept the earlier list: "
@@ -70,7 +76,8 @@ Outcome Download(const std::string& dir, const Selection& selection, ListTarget 
     case RunResult::End::Failed:
       break;
   }
-  return {kExitError, error};
+  // The one failure after the list was put in place: it is the new one.
+  return {kExitError, error, !result.replacedUnsynced};
 }
 
 // A --dir that names no folder is a wrong command line, as the parser would
@@ -137,6 +144,27 @@ Outcome RunInFolder(const std::string& dir, const RefreshOptions& options, const
                   stopSignal, output);
 }
 
+// Only what somebody should look at: a list that changed, or a run that
+// failed for a reason a later run will not mend by itself (not 75: another
+// run is under way; not a wrong command line; not a stop signal).
+std::optional<Notice> NoticeOf(const Outcome& outcome) {
+  if (outcome.status == kExitWritten) return outcome.written;
+  if (outcome.status == kExitError || outcome.status == kExitCannotWrite) {
+    return FailedNotice(outcome.detail, outcome.listAsItWas);
+  }
+  return std::nullopt;
+}
+
+// A desktop that cannot be told changes nothing in the run nor its status.
+void Notify(const Outcome& outcome, TerminalOutput& output) {
+  const std::optional<Notice> notice = NoticeOf(outcome);
+  if (!notice) return;
+  SessionBusNotifier notifier("Quillivar", NoticeIcon());
+  if (const std::optional<std::string> failure = notifier.Send(*notice)) {
+    output.Line("quillivar-refresh: 通知を送れません / cannot send the notification: " + *failure);
+  }
+}
+
 }  // namespace
 
 int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& stopSignal,
@@ -151,6 +179,7 @@ int RunRefresh(const RefreshOptions& options, const volatile std::sig_atomic_t& 
   } catch (...) {
     outcome = {kExitError, SjisToUtf8(MessageOfCurrentException())};
   }
+  if (options.notify) Notify(outcome, output);
   log.Ended(outcome.status, outcome.detail);
   return outcome.status;
 }

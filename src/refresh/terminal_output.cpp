@@ -12,6 +12,10 @@ void TerminalOutput::Flush() {
 }
 
 void TerminalOutput::Line(std::string_view text) {
+  if (holding_) {
+    held_.append(text).append("\n");
+    return;
+  }
   EndProgress();
   if (failed_) return;
   std::fwrite(text.data(), 1, text.size(), stream_);
@@ -20,7 +24,7 @@ void TerminalOutput::Line(std::string_view text) {
 }
 
 void TerminalOutput::Redraw(std::string_view text) {
-  if (!isTerminal_ || failed_) return;
+  if (!isTerminal_ || failed_ || holding_) return;
   // Back to the line's start, the new text, then the rest of the old one
   // erased.
   std::fputc('\r', stream_);
@@ -36,6 +40,20 @@ void TerminalOutput::EndProgress() {
   if (failed_) return;
   std::fputc('\n', stream_);
   Flush();
+}
+
+void TerminalOutput::HoldBack() {
+  EndProgress();
+  holding_ = true;
+}
+
+void TerminalOutput::Release(bool write) {
+  holding_ = false;
+  if (write && !failed_ && !held_.empty()) {
+    std::fwrite(held_.data(), 1, held_.size(), stream_);
+    Flush();
+  }
+  held_.clear();
 }
 
 }  // namespace quillivar

@@ -58,8 +58,11 @@ class Run {
       // 中止 ended the fetch or a wait of the list's, which left it as it was.
       if (error.IsAborted()) return Ended(End::Aborted, Texts().aborted);
       // An unsynced save has put the list in place all the same.
-      const bool inPlace = !writing_ || error.GetKind() == Error::Kind::kUnsynced;
-      return Failed(inPlace ? End::Failed : End::WriteFailed, error.Message(), error.Code());
+      const bool unsynced = error.GetKind() == Error::Kind::kUnsynced;
+      RunResult result = Failed(!writing_ || unsynced ? End::Failed : End::WriteFailed,
+                                error.Message(), error.Code());
+      result.replacedUnsynced = unsynced;
+      return result;
     } catch (...) {
       return Failed(writing_ ? End::WriteFailed : End::Failed, MessageOfCurrentException(), 0);
     }

@@ -373,15 +373,15 @@ TEST_F(HostileServerTest, AnIndustryThatIsNeverAnsweredEndsTheRunAndKeepsTheEarl
 
   const std::vector<std::string> expected = {
       "ConfirmationBox:銘柄リストをダウンロードします。よろしいですか？",
-      "ErrorBox:「鉱業」の 2 ページ目を取得できません（相場サイトが 1 秒間応答しません）。"
-      "銘柄リストは更新していません."};
+      "ErrorBox:「鉱業」の 2 ページ目を取得できません（相場サイト " + host +
+          " が 1 秒間応答しません）。銘柄リストは更新していません."};
   EXPECT_EQ(boxes.seen, expected);
   EXPECT_EQ(Output(), "previous");
   EXPECT_EQ(site->RequestCount(), 4u);  // page 1, then page 2 three times
   EXPECT_EQ(retryTexts, std::vector<std::string>(
-                            {"相場サイトが 1 秒間応答しません。「鉱業」の 2 ページ目を再試行します (1/2)",
-                             "相場サイトが 1 秒間応答しません。「鉱業」の 2 ページ目を再試行します (2/2)"}));
-  EXPECT_EQ(Status(), "相場サイトが 1 秒間応答しません");  // no retry notice left up
+                            {"相場サイト " + host + " が 1 秒間応答しません。「鉱業」の 2 ページ目を再試行します (1/2)",
+                             "相場サイト " + host + " が 1 秒間応答しません。「鉱業」の 2 ページ目を再試行します (2/2)"}));
+  EXPECT_EQ(Status(), "相場サイト " + host + " が 1 秒間応答しません");  // no retry notice left up
   EXPECT_TRUE(form1->Button1->isEnabled());
   EXPECT_TRUE(form1->Button2->isEnabled());
   EXPECT_FALSE(form1->Timer1->isActive());

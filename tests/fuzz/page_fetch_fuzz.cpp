@@ -179,14 +179,14 @@ Expected Reference(const Site& site, const Visit& visit) {
     expected.pages = static_cast<std::size_t>(page);
     if (page == site.failingPage) {
       const Kind kind = site.failWithoutSession ? Kind::NoClient : Kind::HttpStatus;
-      return failed(page, quillivar::TransferFailureText({.kind = kind, .detail = 404}));
+      return failed(page, quillivar::TransferFailureText({.kind = kind, .detail = 404}, kHost));
     }
     Text collected;
     for (const std::string& read : reads) collected += read;
     // The read that brings a zero byte is the page's last.
     if (collected.find('\0') != Text::npos) {
       pumps += static_cast<long long>(reads.size());
-      return failed(page, quillivar::TransferFailureText({.kind = Kind::ZeroByte}));
+      return failed(page, quillivar::TransferFailureText({.kind = Kind::ZeroByte}, kHost));
     }
     pumps += static_cast<long long>(reads.size()) + 1;  // and the empty read
     Text pageText;
@@ -204,7 +204,7 @@ Expected Reference(const Site& site, const Visit& visit) {
     const bool repeats = !pageRows.empty() && std::all_of(pageRows.begin(), pageRows.end(), [&](auto& row) {
       return std::any_of(taken.begin(), taken.end(), [&](auto& t) { return SameFields(row, t); });
     });
-    if (repeats && !lastPage) return failed(page, quillivar::RepeatedPageCause());
+    if (repeats && !lastPage) return failed(page, quillivar::RepeatedPageCause(kHost));
     expected.pumpsAfterPage.push_back(pumps);
     if (repeats) break;  // the last page, not taken again
     rowsText += pageLines;

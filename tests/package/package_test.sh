@@ -26,7 +26,8 @@ for file in usr/bin/quillivar usr/bin/quillivar-refresh usr/lib/quillivar/Quilli
   usr/share/icons/hicolor/48x48/apps/$id.png usr/share/icons/hicolor/scalable/apps/$id.svg \
   usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
   usr/share/man/man1/quillivar.1.gz usr/share/man/man1/quillivar-refresh.1.gz \
-  usr/share/doc/quillivar/copyright usr/share/doc/quillivar/changelog.gz; do
+  usr/share/doc/quillivar/copyright usr/share/doc/quillivar/changelog.gz \
+  usr/lib/systemd/user/quillivar-refresh.service usr/lib/systemd/user/quillivar-refresh.timer; do
   grep -qxF "./$file" <<< "$files" || fail "$file is not in the package"
 done
 ! grep -q sample <<< "$files" || fail "the sample site is packaged"
@@ -43,6 +44,20 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" > /de
   fail "appstreamcli: $(appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml")"
 "$root/usr/bin/quillivar" --help | grep -qF 'default: $XDG_DATA_HOME/quillivar, or ~/.local/share/quillivar' ||
   fail "the window's --help does not name the data folder"
+
+# The units as shipped: the service runs the packaged command.
+units=$root/usr/lib/systemd/user
+grep -qxF 'ExecStart="/usr/bin/quillivar-refresh" --notify' "$units/quillivar-refresh.service" ||
+  fail "ExecStart: $(grep ExecStart "$units/quillivar-refresh.service")"
+if command -v systemd-analyze > /dev/null; then
+  # Copies that run the extracted command, as verify looks for it.
+  mkdir -p "$work/run" "$work/units"
+  sed "s|/usr/bin/|$root/usr/bin/|" "$units/quillivar-refresh.service" > "$work/units/quillivar-refresh.service"
+  cp "$units/quillivar-refresh.timer" "$work/units/"
+  remarks=$(XDG_RUNTIME_DIR=$work/run systemd-analyze --user verify "$work/units/"* 2>&1) ||
+    fail "systemd-analyze verify: $remarks"
+  [[ -z $remarks ]] || fail "systemd-analyze verify: $remarks"
+fi
 
 # The command without --dir: before the window saved anything its folder is
 # missing (status 1, not a wrong command line); once the settings are there,

@@ -1,5 +1,6 @@
 // The command as a scheduler runs it: its folder, its exit statuses, its
 // log lines, and stop signals during a page that does not come.
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -336,6 +337,86 @@ TEST(RefreshCommandTest, TheFirstLineTellsTheRunAndTheLastTheCodesAddedAndRemove
                            std::to_string(rows + 1) + " added=1 (" + added +
                            ") removed=1 (1000 消えた社)"))
       << result.output;
+}
+
+// --notify through a stand-in service on a private bus, and --quiet: what the
+// desktop and standard error are told; neither changes the exit status.
+TEST(RefreshCommandTest, NotifiesWhatChangedOrFailedAndAQuietRunThatWorkedSaysNothing) {
+  const std::string busRunner = "/usr/bin/dbus-run-session";
+  if (!std::filesystem::exists(busRunner)) GTEST_SKIP() << "no " << busRunner << " (dbus-daemon)";
+  enum class Bus { Answering, Silent, None };
+  const std::string kept = "1000,東証1部,消えた社,水産・農林業\r\n";
+  const std::string same = "1301,東証1部,見本水産,水産・農林業\r\n";
+  struct Case {
+    std::string earlier;  // brand_code.csv before, UTF-8; "-": none
+    std::vector<std::string> options;
+    Bus bus = Bus::Answering;
+    bool siteUp = true, locked = false;
+    int status = 0;
+    std::string notice{};  // summary TAB body as recorded; "": none
+    std::string said{};    // in the output
+  };
+  const std::vector<Case> cases = {
+      {kept, {"--notify"}, Bus::Answering, true, false, 0,
+       "銘柄リストを更新しました（追加 1 件、削除 1 件）\t全 1 件（これまで 1 件）\\n"
+       "追加: 1301 見本水産\\n削除: 1000 消えた社"},
+      {"-", {"--notify"}, Bus::Answering, true, false, 0,
+       "銘柄リストを作成しました\tbrand_code.csv に 1 件を書き出しました"},
+      {same, {"--notify"}},
+      {kept, {"--notify"}, Bus::Answering, false, false, 1,
+       "銘柄リストを更新できませんでした\t「水産・農林業」の 1 ページ目を取得できません（相場サイト HOST "
+       "がエラー 404 を返しました）。銘柄リストは更新していません."},
+      {kept, {"--notify"}, Bus::Answering, true, true, 75},
+      {kept, {"--notify"}, Bus::None, true, false, 0, "",
+       "通知を送れません / cannot send the notification: no session bus"},
+      {kept, {"--notify"}, Bus::Silent, true, false, 0, "銘柄リストを更新しました",
+       "cannot send the notification: no notification service answered within 2000 ms"},
+      {kept, {"--notify", "-q"}, Bus::None},  // said nothing at all
+      {kept, {"--quiet"}, Bus::None, false, false, 1, "", "status 1: 「水産・農林業」"},
+  };
+  TempDir runtime;  // a login's runtime folder without a bus in it
+  ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  ::setenv("XDG_RUNTIME_DIR", runtime.Dir().c_str(), 1);
+  for (const Case& run : cases) {
+    LoopbackSite site(run.siteUp ? Pages(OneRowPage)
+                                 : LoopbackSite::Script([](const SiteRequest&) { return Reply{.status = 404}; }));
+    TempDir dir;
+    WriteUserSetting(dir.Dir(), [](int line) { return line <= 11; });  // 水産・農林業
+    if (run.earlier != "-") WriteBytes(dir.File("brand_code.csv"), Sjis(run.earlier));
+    const int lock = ::open(dir.File(".quillivar-refresh.lock").c_str(), O_CREAT | O_RDWR, 0600);
+    ASSERT_TRUE(!run.locked || ::flock(lock, LOCK_EX) == 0);
+    std::vector<std::string> arguments = {"--dir", dir.Dir(), "--host", site.Host()};
+    arguments.insert(arguments.end(), run.options.begin(), run.options.end());
+    const std::string record = dir.File("notices");
+    std::string program = kProgram;
+    if (run.bus != Bus::None) {
+      arguments.insert(arguments.begin(), {"--", QUILLIVAR_NOTICE_RECORDER, record,
+                                           run.bus == Bus::Silent ? "silent" : "answer", kProgram});
+      program = busRunner;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const CommandResult result = RunCommand(program, arguments);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ::close(lock);
+    const std::string context = run.options.back() + " " + run.earlier + "\n" + result.output;
+    EXPECT_EQ(result.status, run.status) << context;
+    std::string notice = run.notice;
+    if (const std::size_t at = notice.find("HOST"); at != std::string::npos) notice.replace(at, 4, site.Host());
+    const std::string recorded = std::filesystem::exists(record) ? ReadBytes(record) : "";
+    EXPECT_EQ(recorded.empty(), notice.empty()) << context << recorded;
+    EXPECT_TRUE(recorded.starts_with(notice.empty() ? "" : "Quillivar\t")) << recorded;
+    EXPECT_TRUE(Contains(recorded, notice)) << context << recorded;
+    const bool quiet = run.options.back() == "-q" || run.options.back() == "--quiet";
+    if (quiet && run.status == 0) {
+      EXPECT_EQ(result.output, "") << context;
+    } else {
+      EXPECT_TRUE(Contains(result.output, run.said)) << context;
+      // The bus's own complaints may come first.
+      EXPECT_TRUE(run.bus != Bus::None || FirstLine(result.output).starts_with("quillivar-refresh "))
+          << context;
+    }
+    EXPECT_TRUE(run.bus != Bus::Silent || (seconds >= 2 && seconds < 6)) << seconds;
+  }
 }
 
 // Images mounted through FUSE, as desktops mount sticks (root only).

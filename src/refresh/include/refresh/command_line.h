@@ -1,5 +1,5 @@
 // The command line of quillivar-refresh: the options both programs take,
-// and --host HOST[:PORT] and --accept-shrink.
+// and --host HOST[:PORT], --accept-shrink, --notify and --quiet (-q).
 #pragma once
 
 #include <string>
@@ -14,6 +14,10 @@ struct RefreshOptions {
   // A new list that looks unlike the site's replaces the earlier one all the
   // same, this once.
   bool acceptShrink = false;
+  // A desktop notification when codes came or went, or the run failed.
+  bool notify = false;
+  // Nothing on standard error unless the run fails, as cron mails what it sees.
+  bool quiet = false;
 };
 
 struct CommandLine {

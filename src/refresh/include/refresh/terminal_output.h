@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace quillivar {
@@ -20,6 +21,11 @@ class TerminalOutput {
   void Redraw(std::string_view text);
   // Leaves the progress line, if any, as it stands.
   void EndProgress();
+  // From now on whole lines are kept back, and no progress is drawn, until
+  // the run's end tells whether anybody is to read them.
+  void HoldBack();
+  // Writes the lines kept back, or drops them.
+  void Release(bool write);
 
  private:
   void Flush();
@@ -28,6 +34,8 @@ class TerminalOutput {
   bool isTerminal_;
   bool progressShown_ = false;
   bool failed_ = false;
+  bool holding_ = false;
+  std::string held_;
 };
 
 }  // namespace quillivar

@@ -62,6 +62,8 @@ struct RunResult {
   // status line's last text, or the error's message as raised.
   Text message;
   int errorCode = 0;               // the errno of a failed file operation
+  // Failed: the new list is in place all the same, its folder not synced.
+  bool replacedUnsynced = false;
   std::size_t stockRows = 0;       // the rows collected
   std::vector<StockRow> written;   // Written: the new list's rows
   // Written: the list it replaced, all its rows counted, and what the new one
