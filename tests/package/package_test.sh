@@ -56,6 +56,8 @@ remarks=$(appstreamcli validate --pedantic --no-net "$root/usr/share/metainfo/$i
   grep -q '^W: .*: url-homepage-missing' <<< "$remarks" || fail "appstreamcli: $remarks"
 ! grep -v ': url-homepage-missing' <<< "$remarks" | grep -q '^[EW]:' || fail "appstreamcli: $remarks"
 zcat "$root/usr/share/doc/quillivar/README.md.gz" | cmp -s - README.md || fail "README.md.gz is not the README"
+[[ $(zcat "$root/usr/share/doc/quillivar/changelog.Debian.gz" | head -n 1) == "quillivar ($package_version) "* ]] ||
+  fail "the changelog's newest entry is not $package_version"
 
 # Every section in each page and language, found as man finds them, the
 # release's date, and no word broken by a hyphen or warning from groff.
