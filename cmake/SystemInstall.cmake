@@ -61,8 +61,8 @@ configure_file(${PROJECT_SOURCE_DIR}/data/quillivar.metainfo.xml.in
 install(FILES ${system_dir}/${QUILLIVAR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${system_dir}/${QUILLIVAR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# Both programs' pages in English and Japanese, from one source; the
-# release's date is the date of the newest release below.
+# Both programs' pages in English and Japanese, from one source, dated as
+# the newest release above.
 set(pages)
 foreach(page "Quillivar|quillivar" "quillivar-refresh|quillivar-refresh")
   string(REPLACE "|" ";" page "${page}")

@@ -34,8 +34,8 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 # Whoever hands the package out may name themselves as its maintainer, as
-# Debian's own tools read it.
-maintainer_option=()
+# Debian's own tools read it; -U drops what an earlier package named.
+maintainer_option=(-UQUILLIVAR_MAINTAINER)
 if [[ -n ${DEBFULLNAME:-} && -n ${DEBEMAIL:-} ]]; then
   maintainer_option=("-DQUILLIVAR_MAINTAINER=$DEBFULLNAME <$DEBEMAIL>")
 fi
