@@ -76,6 +76,9 @@ for page in quillivar quillivar-refresh; do
     [[ $(tail -n 1 <<< "$shown") == *"Quillivar $version"*"$date"* ]] || fail "$page($language) is not dated $date"
     ! grep -q '‐\|warning' <<< "$shown" || fail "$page($language): $(grep '‐\|warning' <<< "$shown")"
   done
+  # The examples are commands, the same in either language.
+  examples() { zcat "$root/usr/share/man/$1/$page.1.gz" | sed -n '/^\.EX$/,/^\.EE$/p'; }
+  [[ $(examples man1) == "$(examples ja/man1)" ]] || fail "$page: the examples differ between the languages"
 done
 
 "$root/usr/bin/quillivar" --help | grep -qF 'default: $XDG_DATA_HOME/quillivar, or ~/.local/share/quillivar' ||
