@@ -1,10 +1,11 @@
 # `cpack -G DEB` in a build folder configured with QUILLIVAR_DEFAULT_FOLDER
-# "data" makes quillivar_VERSION+debNN_ARCH.deb. CPack rather than a debian/
+# "data" makes quillivar_VERSION-0~debNN_ARCH.deb. CPack rather than a debian/
 # folder: the install rules above already lay out every file, and a second
 # description of the same files in debian/ could drift from them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillivar)
-set(CPACK_PACKAGE_VERSION ${QUILLIVAR_PACKAGE_VERSION})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${QUILLIVAR_DEBIAN_REVISION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -14,8 +15,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps reads the libraries from the binaries themselves.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # No library names the font, so no binary can tell: the captions are laid out
-# for IPA P Gothic, and without a Japanese font they show empty boxes.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-ipafont-gothic)
+# for IPA P Gothic, and without a Japanese font they show empty boxes; any
+# font that provides Debian's virtual Japanese Gothic serves too.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-japanese-gothic")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "download the list of listed stock issues")
 # CPack puts the summary first and indents each line; an empty line parts
 # the paragraphs.

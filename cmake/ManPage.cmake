@@ -1,36 +1,61 @@
-# Runs at build time: writes a section 1 man page, gzipped without a time
-# stamp, from what PROGRAM prints for --help, so the page cannot drift from
-# the program. Expects PROGRAM, NAME, SUMMARY, VERSION and OUTPUT.
+# Runs at build time: writes the section 1 man page NAME in LANGUAGE (en or
+# ja), gzipped without a time stamp, from the blocks of SOURCE meant for it
+# (SOURCE's head says how they are marked). Fails when PROGRAM's --help names
+# an option the page does not describe, so that the page cannot fall behind
+# the program. Expects SOURCE, NAME, LANGUAGE, VERSION, DATE, PROGRAM, OUTPUT.
+
+file(READ "${SOURCE}" source)
+# Split into a list of lines: ";" and brackets would split or join them.
+string(REPLACE ";" "<semicolon>" source "${source}")
+string(REPLACE "[" "<open>" source "${source}")
+string(REPLACE "]" "<close>" source "${source}")
+string(REPLACE "\n" ";" lines "${source}")
+
+set(page "")
+set(keep FALSE)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^\\.\\\\\"@ (.+)$")
+    separate_arguments(tags UNIX_COMMAND "${CMAKE_MATCH_1}")
+    list(GET tags 0 language)
+    list(LENGTH tags count)
+    set(for "${NAME}")
+    if(count GREATER 1)
+      list(GET tags 1 for)
+    endif()
+    set(keep FALSE)
+    if((language STREQUAL "*" OR language STREQUAL LANGUAGE) AND for STREQUAL NAME)
+      set(keep TRUE)
+    endif()
+  elseif(keep AND NOT line STREQUAL "" AND NOT line MATCHES "^\\.\\\\\"")
+    string(APPEND page "${line}\n")
+  endif()
+endforeach()
+string(REPLACE "<semicolon>" ";" page "${page}")
+string(REPLACE "<open>" "[" page "${page}")
+string(REPLACE "<close>" "]" page "${page}")
+string(TOUPPER "${NAME}" TITLE)
+string(REPLACE "-" "\\-" TITLE "${TITLE}")
+string(CONFIGURE "${page}" page @ONLY)
+string(REPLACE "-" "\\-" name_line "${NAME} - ")
+string(FIND "${page}" "\n${name_line}" name_at)
+if(NOT page MATCHES "^\\.TH " OR name_at EQUAL -1)
+  message(FATAL_ERROR "${SOURCE} has no page ${NAME} in ${LANGUAGE}")
+endif()
 
 execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR help STREQUAL "")
   message(FATAL_ERROR "${PROGRAM} --help failed (${status})")
 endif()
+string(REGEX MATCHALL "\\-\\-[a-z][a-z-]*" options "${help}")
+list(REMOVE_DUPLICATES options)
+foreach(option IN LISTS options)
+  string(REPLACE "-" "\\-" written "${option}")
+  string(FIND "${page}" "${written}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "${NAME}(1) in ${LANGUAGE} does not describe ${option}, which --help names")
+  endif()
+endforeach()
 
-# roff: a backslash is written \e, and a line starting with "." or "'" would
-# be read as a request.
-string(REPLACE "\\" "\\e" help "${help}")
-string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" help "${help}")
-string(REPLACE "-" "\\-" help "${help}")
-string(TOUPPER "${NAME}" title)
-
-set(page ".TH ${title} 1 \"\" \"${NAME} ${VERSION}\" \"User Commands\"
-.SH NAME
-${NAME} \\- ${SUMMARY}
-.SH DESCRIPTION
-.nf
-${help}.fi
-.SH FILES
-.TP
-.I brand_code.csv
-the stock list, Shift-JIS (code page 932)
-.TP
-.I UserSetting.dat
-the selected markets and industries
-.SH SEE ALSO
-.BR quillivar (1),
-.BR quillivar\\-refresh (1)
-")
 get_filename_component(stem "${OUTPUT}" NAME_WLE)
 get_filename_component(folder "${OUTPUT}" DIRECTORY)
 file(WRITE "${folder}/${stem}" "${page}")

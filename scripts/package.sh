@@ -33,9 +33,15 @@ bash scripts/install-deps.sh package
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
+# Whoever hands the package out may name themselves as its maintainer, as
+# Debian's own tools read it; -U drops what an earlier package named.
+maintainer_option=(-UQUILLIVAR_MAINTAINER)
+if [[ -n ${DEBFULLNAME:-} && -n ${DEBEMAIL:-} ]]; then
+  maintainer_option=("-DQUILLIVAR_MAINTAINER=$DEBFULLNAME <$DEBEMAIL>")
+fi
 build=build-package
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLIVAR_DEFAULT_FOLDER=data \
-  -DQUILLIVAR_BUILD_TESTS=OFF "${host_option[@]}" \
+  -DQUILLIVAR_BUILD_TESTS=OFF "${host_option[@]}" "${maintainer_option[@]}" \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" > /dev/null
 cmake --build "$build" -j "$(nproc)"
 (cd "$build" && rm -f ./*.deb && cpack -G DEB > /dev/null)
