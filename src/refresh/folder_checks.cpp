@@ -71,7 +71,10 @@ FolderLock::FolderLock(const std::string& dir) {
     return;
   }
   // Made by root in a user's folder: the user's own runs must open it too.
-  if (file.st_uid != folder.st_uid && ::geteuid() == 0) ::fchown(fd_, folder.st_uid, -1);
+  // Should that fail, they refuse it as another user's file, and say so.
+  if (file.st_uid != folder.st_uid && ::geteuid() == 0) {
+    [[maybe_unused]] const int owned = ::fchown(fd_, folder.st_uid, -1);
+  }
   if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) error_ = errno;
 }
 
