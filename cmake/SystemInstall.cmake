@@ -10,6 +10,16 @@ include(GNUInstallDirs)
 # (scripts/package.sh passes DEBFULLNAME and DEBEMAIL, as Debian's tools read them).
 set(QUILLIVAR_MAINTAINER "Quillivar developers <quillivar@example.org>" CACHE STRING
   "the package's maintainer, NAME <ADDRESS>")
+# The project's home page, for software centres and the package's Homepage
+# field; the project has none yet, and a made-up one would be a dead link.
+set(QUILLIVAR_HOMEPAGE "" CACHE STRING "the project's home page, https://...; empty: none")
+set(QUILLIVAR_HOMEPAGE_XML "")
+if(QUILLIVAR_HOMEPAGE)
+  if(NOT QUILLIVAR_HOMEPAGE MATCHES "^https?://[^ \"&<>]+$")
+    message(FATAL_ERROR "QUILLIVAR_HOMEPAGE '${QUILLIVAR_HOMEPAGE}' is no http or https address")
+  endif()
+  set(QUILLIVAR_HOMEPAGE_XML "\n  <url type=\"homepage\">${QUILLIVAR_HOMEPAGE}</url>")
+endif()
 set(system_dir ${PROJECT_BINARY_DIR}/system)
 
 # The window's executable keeps its name, from which the boxes take their
