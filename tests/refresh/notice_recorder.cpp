@@ -59,5 +59,7 @@ int main(int argc, char** argv) {
     if (sd_bus_process(bus, nullptr) > 0) continue;
     sd_bus_wait(bus, 20000);  // 20 ms, to see the command end
   }
+  sd_bus_flush_close_unref(bus);
+  std::fclose(gRecord);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
