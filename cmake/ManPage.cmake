@@ -58,7 +58,9 @@ endforeach()
 
 get_filename_component(stem "${OUTPUT}" NAME_WLE)
 get_filename_component(folder "${OUTPUT}" DIRECTORY)
-file(WRITE "${folder}/${stem}" "${page}")
+# man-db takes a page in man/ja for EUC-JP, and one in man1 for Latin-1,
+# unless the page says otherwise.
+file(WRITE "${folder}/${stem}" "'\\\" -*- coding: UTF-8 -*-\n${page}")
 execute_process(COMMAND gzip -9nf "${folder}/${stem}" RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "gzip ${folder}/${stem} failed")

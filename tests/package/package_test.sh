@@ -81,6 +81,11 @@ for page in quillivar quillivar-refresh; do
     [[ $(tail -n 1 <<< "$shown") == *"Quillivar $version"*"$date"* ]] || fail "$page($language) is not dated $date"
     ! grep -q '‐\|warning' <<< "$shown" || fail "$page($language): $(grep '‐\|warning' <<< "$shown")"
   done
+  # Installed, man-db reads man/ja as EUC-JP and man1 as Latin-1 without it.
+  for folder in man1 ja/man1; do
+    [[ $(zcat "$root/usr/share/man/$folder/$page.1.gz" | head -n 1) == "'\\\" -*- coding: UTF-8 -*-" ]] ||
+      fail "$folder/$page.1 does not say it is UTF-8"
+  done
   # The examples are commands, the same in either language.
   examples() { zcat "$root/usr/share/man/$1/$page.1.gz" | sed -n '/^\.EX$/,/^\.EE$/p'; }
   [[ $(examples man1) == "$(examples ja/man1)" ]] || fail "$page: the examples differ between the languages"
