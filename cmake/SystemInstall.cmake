@@ -48,21 +48,25 @@ configure_file(${PROJECT_SOURCE_DIR}/data/quillivar.desktop.in
 set(QUILLIVAR_RELEASES
   "0.2.0|2026-12-10|Scheduled refreshes: a systemd user timer, a desktop notification when the list changed or a run failed (--notify) and quiet runs for cron (--quiet), the quote site named in its failures, man pages in English and Japanese, the README installed"
   "0.1.0|2026-12-09|Packaged for every user of the machine: the window (quillivar) and quillivar-refresh keep brand_code.csv and UserSetting.dat in the user's data folder, ~/.local/share/quillivar")
+# One entry of the list as release_version, release_date and release_note.
+macro(quillivar_read_release entry)
+  string(REPLACE "|" ";" release_fields "${entry}")
+  list(GET release_fields 0 release_version)
+  list(GET release_fields 1 release_date)
+  list(GET release_fields 2 release_note)
+endmacro()
 list(GET QUILLIVAR_RELEASES 0 newest)
-string(REPLACE "|" ";" newest "${newest}")
-list(GET newest 0 newest_version)
-list(GET newest 1 QUILLIVAR_RELEASE_DATE)
-if(NOT newest_version VERSION_EQUAL PROJECT_VERSION)
-  message(FATAL_ERROR "The newest release listed is ${newest_version}, the project's version ${PROJECT_VERSION}")
+quillivar_read_release("${newest}")
+set(QUILLIVAR_RELEASE_DATE ${release_date})
+if(NOT release_version VERSION_EQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "The newest release listed is ${release_version}, the project's version ${PROJECT_VERSION}")
 endif()
 set(QUILLIVAR_RELEASES_XML "")
 foreach(release IN LISTS QUILLIVAR_RELEASES)
-  string(REPLACE "|" ";" release "${release}")
-  list(GET release 0 version)
-  list(GET release 1 date)
-  list(GET release 2 note)
-  string(APPEND QUILLIVAR_RELEASES_XML "    <release version=\"${version}\" date=\"${date}\">\n"
-    "      <description>\n        <p>${note}.</p>\n      </description>\n    </release>\n")
+  quillivar_read_release("${release}")
+  string(APPEND QUILLIVAR_RELEASES_XML
+    "    <release version=\"${release_version}\" date=\"${release_date}\">\n"
+    "      <description>\n        <p>${release_note}.</p>\n      </description>\n    </release>\n")
 endforeach()
 string(STRIP "${QUILLIVAR_RELEASES_XML}" QUILLIVAR_RELEASES_XML)
 configure_file(${PROJECT_SOURCE_DIR}/data/quillivar.metainfo.xml.in
@@ -132,14 +136,11 @@ debian_version_of(${PROJECT_VERSION} QUILLIVAR_PACKAGE_VERSION)
 # an entry per release with its line wrapped as Debian's changelogs are.
 set(changelog "")
 foreach(release IN LISTS QUILLIVAR_RELEASES)
-  string(REPLACE "|" ";" release "${release}")
-  list(GET release 0 version)
-  list(GET release 1 date)
-  list(GET release 2 note)
-  debian_version_of(${version} package_version)
-  execute_process(COMMAND date -u -R -d "${date} 12:00" OUTPUT_VARIABLE stamp
+  quillivar_read_release("${release}")
+  debian_version_of(${release_version} package_version)
+  execute_process(COMMAND date -u -R -d "${release_date} 12:00" OUTPUT_VARIABLE stamp
     OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-  string(REPLACE " " ";" words "${note}")
+  string(REPLACE " " ";" words "${release_note}")
   set(text "  *")
   set(line "  *")
   foreach(word IN LISTS words)
